@@ -1,0 +1,73 @@
+// Keyed record files: the suite's tables on disk. One instance is one thread's view of one
+// file: its handle, its position in key order, its error state. The record buffer belongs
+// to the caller (the catalogue), which declares the layout the file is opened with.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/files/layout.h"
+
+namespace files {
+
+enum OpenMode : int {
+  kReadWriteDenyWrite = 0x22,
+  kReadWriteDenyNone = 0x42,
+};
+
+class KeyedFile {
+ public:
+  // `record` holds layout.length bytes; `memos` one buffer per memo of the layout, each of
+  // the memo's size. Both outlive this object.
+  KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos = {});
+  ~KeyedFile();
+  KeyedFile(const KeyedFile&) = delete;
+  KeyedFile& operator=(const KeyedFile&) = delete;
+
+  // Every operation returns the error code it leaves in Code() (0 on success).
+  int Create(std::string_view path);  // a new empty file; an existing one is replaced
+  int Open(std::string_view path, int mode = kReadWriteDenyNone);
+  int Close();
+  bool IsOpen() const;
+
+  // Positions `key` (index into layout.keys) so that the next Next() returns the first
+  // record whose key value is equal to or greater than the one in the record buffer.
+  int Set(int key);
+  // Positions `key` before its first record, whatever the buffer holds.
+  int SetStart(int key);
+  int Next();        // the following record in key order into the buffer; 33 past the end
+  bool Eof();        // true when no further record follows the position
+  int Get(int key);  // the first record whose key equals the buffer's; 35 when none
+  int Put();         // writes the buffer over the record last read
+  int Add();         // a new record; 40 when a unique key would be duplicated
+  int Delete();      // deletes the record last read
+  int Records();     // number of records, or -1 with the error set
+
+  // Whole-file lock between processes and threads, waiting up to `seconds`; 32 when
+  // another holder keeps it. The operating system releases it when its holder dies.
+  int Lock(int seconds);
+  int Unlock();
+
+  // Next value of the key's last component for the record buffer's other components:
+  // one more than the largest stored; a text component counts as a number ("10" after "9").
+  // Writes it into the buffer.
+  int NextAutoIncrement(int key);
+
+  // Saved position and buffer, to restore after a lookup that must leave no trace.
+  struct State;
+  std::unique_ptr<State> Save() const;
+  void Restore(const State& state, bool restore_buffer);
+
+  int Code() const;
+  std::string_view Text() const;    // ErrorText(Code())
+  const std::string& Path() const;  // the file of the last Create or Open
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace files
