@@ -1,5 +1,6 @@
 #include "platform/runtime/decimal.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -69,36 +70,24 @@ std::optional<Decimal> Decimal::Parse(std::string_view text) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return Decimal();
   text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
 
-  size_t i = 0;
-  const bool negative = text[0] == '-';
-  if (negative) ++i;
+  const size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);  // trailing zeros say nothing
+  if (fraction.size() > static_cast<size_t>(kMaxPlaces)) return std::nullopt;
+
   Int128 units = 0;
-  int significant = 0, places = 0, pending_zeros = 0;
-  bool any_digit = false, in_fraction = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.' && !in_fraction) {
-      in_fraction = true;
-      continue;
+  for (const std::string_view part : {whole, fraction}) {
+    for (const char c : part) {
+      if (c < '0' || c > '9' || units >= kPow10[kMaxDigits - 1]) return std::nullopt;
+      units = units * 10 + (c - '0');
     }
-    if (c < '0' || c > '9') return std::nullopt;
-    any_digit = true;
-    if (in_fraction && c == '0') {  // kept back until a later digit proves it significant
-      ++pending_zeros;
-      continue;
-    }
-    for (int z = 0; z <= pending_zeros; ++z) {
-      const int digit = z == pending_zeros ? c - '0' : 0;
-      if (units != 0 || digit != 0) ++significant;
-      if (significant > kMaxDigits) return std::nullopt;
-      units = units * 10 + digit;
-      if (in_fraction) ++places;
-    }
-    pending_zeros = 0;
   }
-  if (!any_digit || places > kMaxPlaces) return std::nullopt;
-  return Decimal(negative ? -units : units, places);
+  return Decimal(negative ? -units : units, static_cast<int>(fraction.size()));
 }
 
 std::string Decimal::ToText() const {

@@ -23,7 +23,8 @@ class DecimalError : public std::runtime_error {
 };
 
 // A value units × 10^-places, held in a 128-bit integer: exact for any number of up to
-// 38 significant digits with at most 30 of them after the point.
+// 38 significant digits with at most 30 of them after the point. Every `places` argument
+// below lies in 0 to kMaxPlaces, and every `digits` argument in 1 to kMaxDigits.
 class Decimal {
  public:
   static constexpr int kMaxDigits = 38;
@@ -31,15 +32,16 @@ class Decimal {
 
   constexpr Decimal() = default;  // zero
   static Decimal FromInt(int64_t value) { return Decimal(value, 0); }
-  // units × 10^-places (places 0 to kMaxPlaces); DecimalError beyond kMaxDigits digits.
+  // units × 10^-places; DecimalError beyond kMaxDigits digits.
   static Decimal FromUnits(Int128 units, int places) { return Make(units, places); }
   // The value × 10^places, cut toward zero: the units of a field with `places` decimals.
   Int128 UnitsAt(int places) const { return Truncate(places).WithPlaces(places).units_; }
 
-  // Text to number: optional leading and trailing blanks, an optional leading "-", digits
-  // with an optional "." among or after or before them (at least one digit). A text that
-  // is empty or all blank is 0, as a blank setting reads as 0. Anything else, or a number
-  // beyond the limits above, gives nullopt; the caller decides what that means.
+  // Text to number: an optional leading "-", then digits with at most one "." anywhere
+  // among them ("12", "12.5", ".5", "12."), at least one digit; blanks before and after
+  // are ignored. A text that is empty or all blank is 0, as a blank setting reads as 0.
+  // Anything else ("+1", "1 2", "1e5", "1,5"), or a number beyond the limits above, gives
+  // nullopt; the caller decides what that means.
   static std::optional<Decimal> Parse(std::string_view text);
 
   // Number to text: every significant decimal, no trailing zeros, no point when there are
