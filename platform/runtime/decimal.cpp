@@ -23,6 +23,12 @@ Int128 Abs128(Int128 v) { return v < 0 ? -v : v; }
 
 bool MulOverflows(Int128 a, Int128 b, Int128* out) { return __builtin_mul_overflow(a, b, out); }
 
+// *v × 10^by; false when that does not fit 128 bits (*v is then unspecified).
+bool ScaleUp(Int128* v, int by) {
+  if (*v == 0) return true;
+  return by <= Decimal::kMaxDigits && !MulOverflows(*v, kPow10[static_cast<size_t>(by)], v);
+}
+
 // The magnitude's digits, most significant first; "0" for zero.
 std::string Digits(Int128 v) {
   UInt128 m = static_cast<UInt128>(Abs128(v));
@@ -59,10 +65,8 @@ Decimal Decimal::Make(Int128 units, int places) {
 
 Decimal Decimal::WithPlaces(int places) const {
   if (places <= places_) return *this;
-  Int128 units;
-  if (MulOverflows(units_, kPow10[static_cast<size_t>(places - places_)], &units)) {
-    throw DecimalError("decimal result beyond 38 digits");
-  }
+  Int128 units = units_;
+  if (!ScaleUp(&units, places - places_)) throw DecimalError("decimal result beyond 38 digits");
   return Make(units, places);
 }
 
@@ -152,10 +156,8 @@ Decimal Decimal::Divide(const Decimal& dividend, const Decimal& divisor, int pla
   const int shift = places + divisor.places_ - dividend.places_;
   Int128 numerator = dividend.units_, denominator = divisor.units_;
   if (shift >= 0) {
-    if (MulOverflows(numerator, kPow10[static_cast<size_t>(shift)], &numerator)) {
-      throw DecimalError("decimal result beyond 38 digits");
-    }
-  } else if (MulOverflows(denominator, kPow10[static_cast<size_t>(-shift)], &denominator)) {
+    if (!ScaleUp(&numerator, shift)) throw DecimalError("decimal result beyond 38 digits");
+  } else if (!ScaleUp(&denominator, -shift)) {
     return Decimal(0, places);  // the denominator outgrows any numerator: quotient cut to 0
   }
   return Make(numerator / denominator, places);
@@ -168,9 +170,9 @@ std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
   Int128 ma = Abs128(a.units_), mb = Abs128(b.units_);
   bool a_larger = false, b_larger = false;
   if (a.places_ < b.places_) {
-    a_larger = MulOverflows(ma, kPow10[static_cast<size_t>(b.places_ - a.places_)], &ma);
+    a_larger = !ScaleUp(&ma, b.places_ - a.places_);
   } else if (b.places_ < a.places_) {
-    b_larger = MulOverflows(mb, kPow10[static_cast<size_t>(a.places_ - b.places_)], &mb);
+    b_larger = !ScaleUp(&mb, a.places_ - b.places_);
   }
   std::strong_ordering magnitude = a_larger   ? std::strong_ordering::greater
                                    : b_larger ? std::strong_ordering::less

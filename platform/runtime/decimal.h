@@ -31,7 +31,7 @@ class Decimal {
   static constexpr int kMaxPlaces = 30;
 
   constexpr Decimal() = default;  // zero
-  static Decimal FromInt(int64_t value) { return Decimal(value, 0); }
+  static constexpr Decimal FromInt(int64_t value) { return Decimal(value, 0); }
   // units × 10^-places; DecimalError beyond kMaxDigits digits.
   static Decimal FromUnits(Int128 units, int places) { return Make(units, places); }
   // The value × 10^places, cut toward zero: the units of a field with `places` decimals.
@@ -53,7 +53,6 @@ class Decimal {
   double ToDouble() const;
 
   int Sign() const { return units_ < 0 ? -1 : units_ > 0 ? 1 : 0; }
-  Decimal Abs() const { return units_ < 0 ? -*this : *this; }
 
   // The value cut toward zero, or rounded half away from zero, to `places` decimals.
   Decimal Truncate(int places) const;
@@ -69,7 +68,8 @@ class Decimal {
   friend Decimal operator-(const Decimal& a, const Decimal& b);
   // A product keeps at most kMaxPlaces decimals; further ones are cut toward zero.
   friend Decimal operator*(const Decimal& a, const Decimal& b);
-  // The quotient cut toward zero after `places` decimals.
+  // The quotient cut toward zero after `places` decimals; DecimalError when the divisor
+  // is zero.
   static Decimal Divide(const Decimal& dividend, const Decimal& divisor, int places);
 
   friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
