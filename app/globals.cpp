@@ -2,6 +2,6 @@
 
 namespace app::GLO {
 
-runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
+constinit runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
 
 }  // namespace app::GLO
