@@ -67,9 +67,10 @@ CommandResult RunCommand(std::string_view command_line) {
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <regex>
 #include <vector>
 
 extern char** environ;
@@ -77,15 +78,39 @@ extern char** environ;
 namespace runtime {
 namespace {
 
-// The words sh is started with for a command line (see command.h).
-std::vector<std::string> ShArguments(std::string_view command_line) {
-  static const std::regex batch(R"(cmd\.exe /c \.\\(\w+)\.bat,(\w*))", std::regex::icase);
-  std::string line(command_line);
-  std::smatch match;
-  if (!std::regex_match(line, match, batch)) return {"sh", "-c", line};
-  std::vector<std::string> words{"sh", "./" + match[1].str() + ".sh"};
-  if (match[2].length() > 0) words.push_back(match[2].str());
-  return words;
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+bool IsWord(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+  });
+}
+
+// The words sh is started with for a command line (see command.h). The command
+// processor reads its line without regard to case, and so does this.
+std::vector<std::string> ShArguments(std::string_view line) {
+  constexpr std::string_view kStart = "cmd.exe /c .\\";
+  constexpr std::string_view kBatch = ".bat,";
+  if (StartsWithNoCase(line, kStart)) {
+    std::string_view rest = line.substr(kStart.size());
+    size_t dot = rest.find('.');
+    if (dot != std::string_view::npos && dot > 0 && StartsWithNoCase(rest.substr(dot), kBatch)) {
+      std::string_view name = rest.substr(0, dot);
+      std::string_view argument = rest.substr(dot + kBatch.size());
+      if (IsWord(name) && IsWord(argument)) {
+        std::vector<std::string> words{"sh", "./" + std::string(name) + ".sh"};
+        if (!argument.empty()) words.emplace_back(argument);
+        return words;
+      }
+    }
+  }
+  return {"sh", "-c", std::string(line)};
 }
 
 }  // namespace

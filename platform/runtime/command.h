@@ -18,9 +18,10 @@ struct CommandResult {
 //
 // On Windows the line goes to the system as written ("cmd.exe /c .\RESBACK.BAT,1").
 // Elsewhere the command processor is sh, found on the PATH: a line of the form
-// "cmd.exe /c .\NAME.BAT,ARG" runs the sh port of that batch script, "sh ./NAME.sh ARG"
-// (ARG left out when empty), and any other line runs as "sh -c LINE". A process ended
-// by a signal gives 128 plus the signal's number, as sh reports it.
+// "cmd.exe /c .\NAME.BAT,ARG" (NAME and ARG of letters, digits and "_", case aside)
+// runs the sh port of that batch script, "sh ./NAME.sh ARG" (ARG left out when empty),
+// and any other line runs as "sh -c LINE". A process ended by a signal gives 128 plus
+// the signal's number, as sh reports it.
 CommandResult RunCommand(std::string_view command_line);
 
 }  // namespace runtime

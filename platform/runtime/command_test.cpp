@@ -59,12 +59,19 @@ TEST_F(RunCommandTest, WaitsUntilTheProcessEnds) {
 }
 
 TEST_F(RunCommandTest, BatchLinesRunTheirShPortsFromTheCurrentFolder) {
-  for (const char* name : {"RESBACK", "RESREST"}) {
-    Write(std::string(name) + ".sh",
+  struct Case {
+    const char* line;
+    const char* port;
+  };
+  for (Case c : {Case{"cmd.exe /c .\\RESBACK.BAT,1", "RESBACK"},
+                 Case{"cmd.exe /c .\\RESREST.BAT,1", "RESREST"},
+                 Case{"CMD.EXE /C .\\RESBACK.bat,1", "RESBACK"}}) {
+    Write(std::string(c.port) + ".sh",
           "printf '%s|%s|%s' \"$0\" \"$#\" \"$1\" > args; pwd >> args; exit 7\n");
-    CommandResult result = RunCommand(std::string("cmd.exe /c .\\") + name + ".BAT,1");
-    EXPECT_EQ(result.exit_code, 7) << name;
-    EXPECT_EQ(Read("args"), std::string("./") + name + ".sh|1|1" + folder_.string() + "\n");
+    CommandResult result = RunCommand(c.line);
+    EXPECT_EQ(result.exit_code, 7) << c.line;
+    EXPECT_EQ(Read("args"), std::string("./") + c.port + ".sh|1|1" + folder_.string() + "\n");
+    fs::remove("args");
   }
 }
 
