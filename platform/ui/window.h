@@ -93,6 +93,7 @@ class Window {
   int Row(int control) const;  // the chosen row, 0 when none
   void TakeInput(const Input& input);
   void QueueKey(int code);
+  bool KeysWaiting() const { return !keys_.empty(); }
 
  private:
   struct State {
