@@ -405,7 +405,6 @@ void FltkBackend::Show(Window& window, int control) {
       choice->value(found == rows.end() ? -1 : static_cast<int>(found - rows.begin()));
     }
   }
-  s.frame->redraw();
 }
 
 void FltkBackend::Focus(Window& window, int control) {

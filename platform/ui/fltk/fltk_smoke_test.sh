@@ -12,6 +12,8 @@ xvfb-run -a true >/dev/null 2>&1 || { echo "skipped: no X server can be started"
 mkdir -p "$out"
 rm -f "$out"/*.xwd "$out"/*.png "$out"/demo.out
 
+# Under the sanitizers: the system's font libraries hold their caches to the end.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan_suppressions.txt:print_suppressions=0"
 export DEMO="$demo" OUT="$out"
 xvfb-run -a -s "-screen 0 800x600x24" sh -eu -c '
   "$DEMO" >"$OUT/demo.out" 2>&1 &
