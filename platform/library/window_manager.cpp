@@ -2,32 +2,37 @@
 
 namespace library {
 
+void WindowMessages::Show(int level, std::string_view title, std::string_view text) {
+  const bool fault = level == kLevelProgram || level == kLevelFatal;
+  ui::Message(text, title, fault ? ui::Icon::Error : ui::Icon::Exclamation);
+}
+
 WindowGlobals& ThreadWindowGlobals() {
   thread_local WindowGlobals globals;
   return globals;
 }
 
-Level WindowManager::Ask() {
-  if (window_ == nullptr) return Level::Notify;
+int WindowManager::Ask() {
+  if (window_ == nullptr) return kLevelNotify;
   closing_ = false;
   while (!closing_ && window_->NextEvent()) {
-    if (TakeEvent() == Level::Fatal) break;
+    if (TakeEvent() == kLevelFatal) break;
   }
-  return Level::Benign;
+  return kLevelBenign;
 }
 
-Level WindowManager::Init() {
+int WindowManager::Init() {
   alive_ = true;
   closing_ = false;
   RESPONSE = 0;
-  return Level::Benign;
+  return kLevelBenign;
 }
 
-Level WindowManager::Kill() {
-  if (!alive_) return Level::Notify;
+int WindowManager::Kill() {
+  if (!alive_) return kLevelNotify;
   alive_ = false;
   if (window_ != nullptr) window_->Close();
-  return Level::Benign;
+  return kLevelBenign;
 }
 
 void WindowManager::Open(ui::Window& window, ui::Window* /*owner*/) {
@@ -40,39 +45,39 @@ void WindowManager::Reset(bool /*force*/) {
 }
 
 uint8_t WindowManager::Run() {
-  if (Init() == Level::Benign) Ask();
+  if (Init() == kLevelBenign) Ask();
   Kill();
   return RESPONSE != 0 ? RESPONSE : kRequestCancelled;
 }
 
 void WindowManager::SetAlerts() {}
 
-Level WindowManager::TakeAccepted() {
+int WindowManager::TakeAccepted() {
   for (const ButtonAction& action : button_actions_) {
     if (action.control == window_->Accepted()) {
       RESPONSE = action.response;
       window_->Post(ui::event::CloseWindow);
     }
   }
-  return Level::Benign;
+  return kLevelBenign;
 }
 
-Level WindowManager::TakeEvent() {
-  const Level level = TakeWindowEvent();
-  if (level != Level::Benign) return level;
+int WindowManager::TakeEvent() {
+  const int level = TakeWindowEvent();
+  if (level != kLevelBenign) return level;
   switch (window_->Event()) {
     case ui::event::Accepted: return TakeAccepted();
     case ui::event::Selected: return TakeSelected();
-    default: return Level::Benign;
+    default: return kLevelBenign;
   }
 }
 
-Level WindowManager::TakeSelected() { return Level::Benign; }
+int WindowManager::TakeSelected() { return kLevelBenign; }
 
-Level WindowManager::TakeWindowEvent() {
+int WindowManager::TakeWindowEvent() {
   const int event = window_->Event();
   if (event == ui::event::CloseWindow || event == ui::event::CloseDown) closing_ = true;
-  return Level::Benign;
+  return kLevelBenign;
 }
 
 void WindowManager::Update() {
@@ -84,14 +89,14 @@ void WindowManager::AddButtonAction(int control, uint8_t response) {
 }
 
 ProcedureWindow::ProcedureWindow(std::string procedure, ui::Window& window, Toolbar& toolbar,
-                                 ProcedureNames& errors)
+                                 ErrorManager& errors)
     : procedure_(std::move(procedure)), frame_window_(window), toolbar_(toolbar), errors_(errors) {}
 
-Level ProcedureWindow::Init() {
+int ProcedureWindow::Init() {
   errors_.SetProcedureName(procedure_, false);
   WindowGlobals& globals = ThreadWindowGlobals();
   REQUEST = globals.RequestGlobal;
-  if (const Level level = WindowManager::Init(); level != Level::Benign) return level;
+  if (const int level = WindowManager::Init(); level != kLevelBenign) return level;
   FIRSTFIELD = 1;
   VCRREQUEST = &globals.VCRRequestGlobal;
   ERRORS = &errors_;
@@ -104,21 +109,21 @@ Level ProcedureWindow::Init() {
   // Enter becomes an alerted key: it comes as AlertKey, and TakeWindowEvent moves on.
   frame_window_.SetProperty(0, ui::Prop::Alrt, ui::key::Enter, 255);
   SetAlerts();
-  return Level::Benign;
+  return kLevelBenign;
 }
 
-Level ProcedureWindow::Kill() {
-  if (const Level level = WindowManager::Kill(); level != Level::Benign) return level;
+int ProcedureWindow::Kill() {
+  if (const int level = WindowManager::Kill(); level != kLevelBenign) return level;
   CloseFiles();
   errors_.SetProcedureName("", true);
-  return Level::Benign;
+  return kLevelBenign;
 }
 
 // Enter acts as Tab: in an entry it moves the focus on, on a button it presses it, in a
 // text box it breaks the line, and in a list box it presses the window's default button.
 // Keys typed ahead meanwhile are thrown away, so that they land in no control by chance.
-Level ProcedureWindow::TakeWindowEvent() {
-  const Level level = WindowManager::TakeWindowEvent();
+int ProcedureWindow::TakeWindowEvent() {
+  const int level = WindowManager::TakeWindowEvent();
   ui::Window& w = window();
   if (w.Event() != ui::event::AlertKey || w.Keycode() != ui::key::Enter) return level;
   current_control_ = w.Focus();

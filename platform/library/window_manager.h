@@ -16,24 +16,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/library/error_manager.h"
 #include "platform/library/toolbar.h"
 #include "platform/ui/window.h"
 
 namespace library {
 
-// What the class library's operations return.
-enum class Level : int { Benign = 0, User = 1, Program = 2, Fatal = 3, Cancel = 4, Notify = 5 };
-
 // A window's result: what Run returns.
 inline constexpr uint8_t kRequestCompleted = 1;
 inline constexpr uint8_t kRequestCancelled = 2;
 
-// What a window needs of the error manager: the names of the running procedures, for the
-// messages it shows meanwhile. remove false adds a name, true drops the latest one.
-class ProcedureNames {
+// The error manager's messages in message boxes of the window layer: real ones on the
+// screen, recorded ones in the tests.
+class WindowMessages : public MessageDisplay {
  public:
-  virtual ~ProcedureNames() = default;
-  virtual void SetProcedureName(const std::string& name, bool remove) = 0;
+  void Show(int level, std::string_view title, std::string_view text) override;
 };
 
 // Handed from one window procedure to the next, one set per thread.
@@ -50,10 +47,10 @@ class WindowManager {
 
   // The event loop: each event goes to TakeEvent. It ends when the window closes or an
   // event's handling returns Fatal.
-  virtual Level Ask();
-  virtual Level Init();
+  virtual int Ask();
+  virtual int Init();
   // Closes the window. Answers Notify for an object already killed.
-  virtual Level Kill();
+  virtual int Kill();
   virtual void Open(ui::Window& window, ui::Window* owner = nullptr);
   // Shows every control's use variable again.
   virtual void Reset(bool force);
@@ -64,13 +61,13 @@ class WindowManager {
   // beyond what each window alerts itself.
   virtual void SetAlerts();
   // Presses the buttons given to AddButtonAction.
-  virtual Level TakeAccepted();
+  virtual int TakeAccepted();
   // TakeWindowEvent, then by the event TakeAccepted or TakeSelected; a result other
   // than Benign from TakeWindowEvent ends the handling of the event there.
-  virtual Level TakeEvent();
-  virtual Level TakeSelected();
+  virtual int TakeEvent();
+  virtual int TakeSelected();
   // Close events end the loop.
-  virtual Level TakeWindowEvent();
+  virtual int TakeWindowEvent();
   // The controls' screen contents into their use variables.
   virtual void Update();
 
@@ -83,7 +80,7 @@ class WindowManager {
   uint8_t REQUEST = 0;
   int32_t FIRSTFIELD = 0;
   int32_t* VCRREQUEST = nullptr;
-  ProcedureNames* ERRORS = nullptr;
+  ErrorManager* ERRORS = nullptr;
   uint8_t FILESOPENED = 0;
   uint8_t RESPONSE = 0;
 
@@ -104,11 +101,11 @@ class WindowManager {
 class ProcedureWindow : public WindowManager {
  public:
   ProcedureWindow(std::string procedure, ui::Window& window, Toolbar& toolbar,
-                  ProcedureNames& errors);
+                  ErrorManager& errors);
 
-  Level Init() override;
-  Level Kill() override;
-  Level TakeWindowEvent() override;
+  int Init() override;
+  int Kill() override;
+  int TakeWindowEvent() override;
 
  protected:
   // What a window prepares before it opens (company name, help texts, tables, ...).
@@ -122,7 +119,7 @@ class ProcedureWindow : public WindowManager {
   std::string procedure_;
   ui::Window& frame_window_;
   Toolbar& toolbar_;
-  ProcedureNames& errors_;
+  ErrorManager& errors_;
   int current_control_ = 0;  // the control that had the focus when Enter was pressed
 };
 

@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/ui/headless/headless_backend.h"
@@ -14,14 +13,12 @@ namespace library {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::Pair;
 
-struct NameStack : ProcedureNames {
-  std::vector<std::pair<std::string, bool>> calls;
-  void SetProcedureName(const std::string& name, bool remove) override {
-    calls.emplace_back(name, remove);
-  }
-};
+// The procedure the error manager names in a message raised now.
+std::string NamedProcedure(ErrorManager& errors) {
+  errors.ThrowMessage(0, "");
+  return errors.History().back().procedure;
+}
 
 // The variables of the test window, and its controls by number:
 // 1 entry, 2 text box, 3 list, 4 drop-down list, 5 entry, 6 default button, 7 button.
@@ -49,28 +46,29 @@ ui::WindowSpec Spec(Locals& loc) {
 class TestWindow : public ProcedureWindow {
  public:
   using ProcedureWindow::ProcedureWindow;
-  Level TakeAccepted() override {
-    const Level level = ProcedureWindow::TakeAccepted();
+  int TakeAccepted() override {
+    const int level = ProcedureWindow::TakeAccepted();
     accepted.push_back(window().Accepted());
     if (window().Accepted() == 7 && on_other) return on_other(*this);
     return level;
   }
   std::vector<int> accepted;
-  std::function<Level(TestWindow&)> on_other;
+  std::function<int(TestWindow&)> on_other;
 };
 
 struct Session {
   ui::HeadlessBackend screen;
-  NameStack names;
+  ErrorManager errors;
   Locals loc;
 };
 
 // A window procedure as the program writes one: locals, window, toolbar, window object,
 // the response left in the thread's globals.
-std::vector<int> RunProcedure(Session& s, const std::function<void(TestWindow&)>& setup = {}) {
+std::vector<int> RunProcedure(Session& s, const std::function<void(TestWindow&)>& setup = {},
+                              const std::string& procedure = "Prueba") {
   ui::Window window(Spec(s.loc));
   Toolbar toolbar;
-  TestWindow manager("Prueba", window, toolbar, s.names);
+  TestWindow manager(procedure, window, toolbar, s.errors);
   if (setup) setup(manager);
   ThreadWindowGlobals().ResponseGlobal = manager.Run();
   return manager.accepted;
@@ -129,18 +127,21 @@ TEST(ProcedureFrame, InitAndKillKeepTheProcedureNameAndTheGlobals) {
   Session s;
   ThreadWindowGlobals() = {.RequestGlobal = 4, .ResponseGlobal = 9, .VCRRequestGlobal = 0};
   uint8_t request = 0;
+  std::string named;
   s.screen.Click("?OTRO");
   RunProcedure(s, [&](TestWindow& w) {
     w.on_other = [&](TestWindow& self) {
       request = self.REQUEST;
+      named = NamedProcedure(s.errors);
       EXPECT_EQ(ThreadWindowGlobals().RequestGlobal, 0);
       EXPECT_EQ(ThreadWindowGlobals().ResponseGlobal, 0);
-      EXPECT_EQ(self.ERRORS, &s.names);
-      return Level::Benign;
+      EXPECT_EQ(self.ERRORS, &s.errors);
+      return kLevelBenign;
     };
   });
   EXPECT_EQ(request, 4);
-  EXPECT_THAT(s.names.calls, ElementsAre(Pair("Prueba", false), Pair("", true)));
+  EXPECT_EQ(named, "Prueba");
+  EXPECT_EQ(NamedProcedure(s.errors), "");
   EXPECT_EQ(ThreadWindowGlobals().ResponseGlobal, kRequestCancelled);  // nothing set it
 }
 
@@ -157,28 +158,36 @@ TEST(ProcedureFrame, ResponsesOfButtonActionsFatalLevelsAndNestedWindows) {
     Session s;
     s.screen.Click("?OTRO").Click("?OTRO");
     const std::vector<int> accepted = RunProcedure(s, [](TestWindow& w) {
-      w.on_other = [](TestWindow&) { return Level::Fatal; };
+      w.on_other = [](TestWindow&) { return kLevelFatal; };
     });
     EXPECT_EQ(ThreadWindowGlobals().ResponseGlobal, kRequestCancelled);
     EXPECT_EQ(accepted, (std::vector<int>{1, 7}));
   }
   {
     Session s;
-    // The outer ?OTRO runs the same procedure nested; its ?ACEPTAR closes it completed.
-    s.screen.Click("?OTRO").Click("?ACEPTAR").Type("?PRIMERO", "fuera").Tab();
+    // The outer ?OTRO runs a window nested; its ?ACEPTAR closes it completed.
+    s.screen.Click("?OTRO").Click("?OTRO").Click("?ACEPTAR").Type("?PRIMERO", "fuera").Tab();
     uint8_t after_nested = 0;
+    std::string named_inside, named_after;
     RunProcedure(s, [&](TestWindow& outer) {
       outer.on_other = [&](TestWindow& self) {
-        RunProcedure(s, [](TestWindow& w) { w.AddButtonAction(6, kRequestCompleted); });
+        RunProcedure(s, [&](TestWindow& inner) {
+          inner.AddButtonAction(6, kRequestCompleted);
+          inner.on_other = [&](TestWindow&) {
+            named_inside = NamedProcedure(s.errors);
+            return kLevelBenign;
+          };
+        }, "Interna");
         after_nested = ThreadWindowGlobals().ResponseGlobal;
+        named_after = NamedProcedure(s.errors);
         self.Reset(false);
-        return Level::Benign;
+        return kLevelBenign;
       };
     });
     EXPECT_EQ(after_nested, kRequestCompleted);
     EXPECT_EQ(s.loc.first, "fuera");
-    EXPECT_THAT(s.names.calls, ElementsAre(Pair("Prueba", false), Pair("Prueba", false),
-                                           Pair("", true), Pair("", true)));
+    EXPECT_EQ(named_inside, "Interna");
+    EXPECT_EQ(named_after, "Prueba");
   }
 }
 
@@ -186,11 +195,35 @@ TEST(ProcedureFrame, ASecondKillAnswersNotifyAndKeepsTheNameStack) {
   Session s;
   ui::Window window(Spec(s.loc));
   Toolbar toolbar;
-  TestWindow manager("Prueba", window, toolbar, s.names);
+  TestWindow manager("Prueba", window, toolbar, s.errors);
+  s.errors.SetProcedureName("Exterior", false);
   manager.Run();
-  EXPECT_EQ(manager.Kill(), Level::Notify);
-  EXPECT_THAT(s.names.calls, ElementsAre(Pair("Prueba", false), Pair("", true)));
+  EXPECT_EQ(manager.Kill(), kLevelNotify);
+  EXPECT_EQ(NamedProcedure(s.errors), "Exterior");
   EXPECT_FALSE(window.IsOpen());
+}
+
+}  // namespace
+}  // namespace library
+
+namespace library {
+namespace {
+
+TEST(WindowMessages, TheErrorManagersMessagesAppearAsMessageBoxes) {
+  ui::HeadlessBackend screen;
+  ErrorManager errors;
+  WindowMessages display;
+  errors.SetDisplay(&display);
+  errors.SetProcedureName("Main", false);
+  errors.ThrowFile(kMsgWriteFailed, "PARAMEML", "Record Not Found");
+  errors.ThrowMessage(kMsgUsedBeforeOpen, "");
+  ASSERT_EQ(screen.messages().size(), 2u);
+  const ui::MessageBox& first = screen.messages()[0].box;
+  EXPECT_EQ(first.caption, "Error de grabación de archivo");
+  EXPECT_EQ(first.text, "No se pudo grabar en el archivo PARAMEML. Error: Record Not Found.");
+  EXPECT_EQ(first.icon, ui::Icon::Exclamation);
+  EXPECT_THAT(first.buttons, ElementsAre("&Aceptar"));
+  EXPECT_EQ(screen.messages()[1].box.icon, ui::Icon::Error);  // a program-level fault
 }
 
 }  // namespace

@@ -93,6 +93,7 @@ class Window {
   int Row(int control) const;  // the chosen row, 0 when none
   void TakeInput(const Input& input);
   void QueueKey(int code);
+  bool KeysWaiting() const { return !keys_.empty(); }
 
  private:
   struct State {
@@ -116,6 +117,7 @@ class Window {
   void MoveFocus(int to);
   void AcceptOnLeaving();
   void Choose(int control, int row);
+  void SetFlag(int control, bool State::*flag, bool value);
   void Refresh(int control);
   void KeepFocusUsable();
   std::string Fit(int control, std::string text) const;
