@@ -48,7 +48,8 @@ class FileManager {
   // Marks the file in use; a real use opens a lazily opened file. Error 42 when the file
   // is used before it was opened.
   virtual int UseFile(int kind);
-  // Field checks; for an alias, the aliased table's checks on a copy of this record.
+  // Field checks of field index `field` (its field number - 1); for an alias, the aliased
+  // table's checks on a copy of this record, with the caller's report flag.
   virtual int ValidateFieldServer(int field, bool report);
 
   void SetErrors(ErrorManager* errors) { errors_ = errors; }
