@@ -529,6 +529,28 @@ TEST_F(CatalogueTest, MemoTablesBindTheirMemoByName) {
   EXPECT_FALSE(library::BoundValue("DTM:Seriales").has_value());
 }
 
+TEST_F(CatalogueTest, KeysCompareWithCaseOnlyWhereDeclaredSo) {
+  Add(Table::SwNomSec, [] { SetText(SEC1::CODUSER, "ana"); });
+  Add(Table::SwNomSec, [] { SetText(SEC1::CODUSER, "ANA"); });  // a key with case
+  Add(Table::QKCONUSU, [] { SetText(PWD::CODUSU, "ana"); });
+  TableFileManager& accounting = Fm(Table::QKCONUSU);
+  ASSERT_EQ(accounting.Open(), kLevelBenign);
+  accounting.PrimeRecord();
+  SetText(PWD::CODUSU, "ANA");
+  EXPECT_EQ(accounting.Insert(), kLevelNotify);  // the same value of a key without case
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0].rfind("No se pudo grabar en el archivo", 0), 0u);
+  accounting.Close();
+  EXPECT_EQ(Column(SEC1::CODUSER).size(), 2u);
+  EXPECT_EQ(Column(PWD::CODUSU), (std::vector<std::string>{"ana"}));
+}
+
+TEST_F(CatalogueTest, ATextAutoIncrementCountsAsANumber) {
+  for (const char* expected : {"1", "2"}) {
+    Add(Table::SERHRecipes, [&] { EXPECT_EQ(GetText(SERHRC::CONTROLCHIS), expected); });
+  }
+}
+
 TEST_F(CatalogueTest, ADescendingKeyReadsInFallingOrder) {
   for (const char* reference : {"2", "9", "5"}) {
     Add(Table::DetSeriales, [&] {

@@ -172,57 +172,48 @@ int FileManager::PrimeRecord(bool keep) {
 
 void FileManager::RememberRead() { last_read_.assign(buffer_, buffer_ + layout_->length); }
 
-int FileManager::TryFetch(int key) {
+// One driver operation on the file in use: 0 on success; `quiet_code` (end of file, no
+// such record) gives the notify level without a message; any other failure is reported
+// with message `failure`. A successful read or write is remembered as the current record.
+template <class Operation>
+int FileManager::Run(Operation operation, int failure, int quiet_code, bool remember) {
   int level = UseFile(kUseNormal);
   if (level != kLevelBenign) return level;
-  if (file_->Get(key) != files::kNoError) return kLevelNotify;
-  RememberRead();
-  return kLevelBenign;
+  const int code = operation(*file_);
+  if (code == files::kNoError) {
+    if (remember) RememberRead();
+    return kLevelBenign;
+  }
+  return code == quiet_code || failure == 0 ? kLevelNotify : ThrowFile(failure);
+}
+
+int FileManager::TryFetch(int key) {
+  return Run([key](files::KeyedFile& f) { return f.Get(key); }, 0, 0, true);
 }
 
 int FileManager::SetOrder(int key) {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  return file_->Set(key) == files::kNoError ? kLevelBenign : ThrowFile(kMsgAccessFailed);
+  return Run([key](files::KeyedFile& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::SetStart(int key) {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  return file_->SetStart(key) == files::kNoError ? kLevelBenign : ThrowFile(kMsgAccessFailed);
+  return Run([key](files::KeyedFile& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::Next() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  int code = file_->Next();
-  if (code == files::kRecordNotAvailable) return kLevelNotify;
-  if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Next(); }, kMsgAccessFailed,
+             files::kRecordNotAvailable, true);
 }
 
 int FileManager::Insert() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Add() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Put() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Put() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Remove() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Delete() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
 }
 
 std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {

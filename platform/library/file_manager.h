@@ -116,11 +116,11 @@ class FileManager {
   int open_count() const { return open_count_; }
   ErrorManager* errors() const { return errors_; }
 
- protected:
+ private:
   int ThrowFile(int id);  // about this file, with its driver's error text
   void RememberRead();
-
- private:
+  template <class Operation>
+  int Run(Operation operation, int failure, int quiet_code, bool remember);
   int OpenNow();
   std::string Path() const;
 
