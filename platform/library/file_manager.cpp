@@ -141,17 +141,24 @@ int FileManager::Close() {
   return kLevelBenign;
 }
 
+// Record and memos, between an alias and its table (same layout).
+void FileManager::CopyBuffers(const FileManager& from, FileManager& to) {
+  std::memcpy(to.buffer_, from.buffer_, from.layout_->length);
+  for (size_t i = 0; i < from.memos_.size() && i < to.memos_.size(); ++i) {
+    std::memcpy(to.memos_[i], from.memos_[i], from.layout_->memos[i].size);
+  }
+}
+
 int FileManager::PrimeRecord(bool keep) {
-  const size_t length = layout_->length;
   if (aliased_file_ != nullptr) {
     // The aliased table primes, so the record gets its initial values and numbering.
     FileManager& table = *aliased_file_;
     int level = table.Open();
     if (level != kLevelBenign) return level;
     std::unique_ptr<Saved> saved = table.SaveFile();
-    if (keep) std::memcpy(table.buffer_, buffer_, length);
+    if (keep) CopyBuffers(*this, table);
     level = table.PrimeRecord(keep);
-    if (level == kLevelBenign) std::memcpy(buffer_, table.buffer_, length);
+    if (level == kLevelBenign) CopyBuffers(table, *this);
     table.RestoreFile(*saved, true);
     table.Close();
     return level;

@@ -122,6 +122,7 @@ class FileManager {
   template <class Operation>
   int Run(Operation operation, int failure, int quiet_code, bool remember);
   int OpenNow();
+  static void CopyBuffers(const FileManager& from, FileManager& to);
   std::string Path() const;
 
   FileManager* aliased_file_ = nullptr;
