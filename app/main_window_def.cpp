@@ -31,10 +31,10 @@ ui::WindowSpec MainWindowDescription(MainLocals& loc) {
       .controls = {
           {.type = ControlType::String, .name = "?DCT:VERSION", .picture = "s12",
            .use = ShowText(DCT::VERSION), .at = {420, 10, 90, 20}},
-          {.type = ControlType::String, .text = "Factor de Reconversión:", .at = {10, 10, 170, 20}},
+          {.type = ControlType::String, .text = "Factor de Reconversión:", .at = {10, 10, 190, 20}},
           {.type = ControlType::String, .name = "?GLO:FACTORC",
            .use = {.get = [] { return runtime::FormatNumber(GLO::FACTORC, "n-19.2"); }},
-           .at = {180, 10, 160, 20}},
+           .at = {200, 10, 160, 20}},
           {.type = ControlType::String, .text = "reconversor", .at = {10, 36, 200, 20}},
           {.type = ControlType::Line, .at = {10, 62, 500, 2}},
           {.type = ControlType::String, .text = "SORVANE  ·  Reconversión monetaria",
