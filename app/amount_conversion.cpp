@@ -43,9 +43,9 @@ std::string ConvierteMonto(std::string_view amount) {
     if (!runtime::IsNumeric(x)) return kError;
     const Decimal value = Value(x);
     if (value < Decimal::FromInt(1000) && value >= Decimal()) return "0.01";
-    const Decimal factor = GLO::FACTORC.Fit(19, 4).value();
-    if (factor == Decimal()) return kError;
-    return RedondeaMonto(Decimal::Divide(value, factor, kQuotientPlaces).ToText(), 2);
+    const std::optional<Decimal> factor = GLO::FACTORC.Fit(19, 4);
+    if (!factor || *factor == Decimal()) return kError;
+    return RedondeaMonto(Decimal::Divide(value, *factor, kQuotientPlaces).ToText(), 2);
   });
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "platform/files/errors.h"
@@ -289,6 +290,86 @@ TEST_F(KeyedFileTest, DamagedFileGivesFileSystemErrorAndIsNotWritten) {
     EXPECT_NE(detail.find(path), std::string::npos) << detail;
     EXPECT_EQ(std::filesystem::file_size(path), before);
   }
+}
+
+// Two instances in one thread (a table and its alias): each reads what the other wrote.
+TEST_F(KeyedFileTest, InstancesOfOneFileSeeEachOthersWrites) {
+  Table table, alias;
+  CreateWith(table, {{1, "uno"}, {2, "dos"}});
+  ASSERT_EQ(alias.file.Open(path_), 0);
+  for (uint8_t round = 1; round <= 3; ++round) {
+    alias.Clear();
+    alias.SetCode(2);
+    ASSERT_EQ(alias.file.Get(test::kCode), 0);
+    EXPECT_EQ(alias.Amount(), round - 1);
+    table.Clear();
+    table.SetCode(2);
+    ASSERT_EQ(table.file.Get(test::kCode), 0);
+    table.Amount() = round;
+    ASSERT_EQ(table.file.Put(), 0);
+  }
+  table.Fill(3, "tres");
+  ASSERT_EQ(table.file.Add(), 0);
+  EXPECT_EQ(alias.file.Records(), 3);
+}
+
+// Two threads, each with its own instance and position, walk the same file at once: one
+// rewrites every record, the other reads; each meets every record once.
+TEST_F(KeyedFileTest, ThreadsWalkTheirOwnInstances) {
+  {
+    Table t;
+    std::vector<std::pair<int32_t, std::string>> rows;
+    for (int i = 0; i < 500; ++i) rows.emplace_back(i, i % 3 == 0 ? "hilo" : "otro");
+    CreateWith(t, rows);
+  }
+  auto walk = [this](int key, bool rewrite, std::vector<int>* met) {
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    ASSERT_EQ(t.file.SetStart(key), 0);
+    while (!t.file.Eof()) {
+      ASSERT_EQ(t.file.Next(), 0) << t.file.Detail();
+      ++(*met)[t.Code()];
+      if (rewrite) {
+        ++t.Amount();
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+      }
+    }
+    ASSERT_EQ(t.file.Close(), 0);
+  };
+  std::vector<int> met_writer(500), met_reader(500);
+  std::thread writer(walk, test::kCode, true, &met_writer);
+  std::thread reader(walk, test::kName, false, &met_reader);
+  writer.join();
+  reader.join();
+  EXPECT_EQ(std::count(met_writer.begin(), met_writer.end(), 1), 500);
+  EXPECT_EQ(std::count(met_reader.begin(), met_reader.end(), 1), 500);
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(t.file.SetStart(test::kCode), 0);
+  while (!t.file.Eof()) {
+    ASSERT_EQ(t.file.Next(), 0);
+    EXPECT_EQ(t.Amount(), 1) << t.Code();
+  }
+}
+
+// A write over a record that another instance changed since it was read is refused.
+TEST_F(KeyedFileTest, PutOverARecordChangedElsewhereIsRefused) {
+  Table a, b;
+  CreateWith(a, {{1, "uno"}});
+  ASSERT_EQ(b.file.Open(path_), 0);
+  for (Table* t : {&a, &b}) {
+    t->Clear();
+    t->SetCode(1);
+    ASSERT_EQ(t->file.Get(test::kCode), 0);
+  }
+  a.Amount() = 5;
+  ASSERT_EQ(a.file.Put(), 0);
+  b.Amount() = 6;
+  EXPECT_EQ(b.file.Put(), kRecordChanged);
+  EXPECT_EQ(b.file.Text(), "Record Changed By Another Station");
+  EXPECT_EQ(b.file.Delete(), kRecordChanged);
+  ASSERT_EQ(b.file.Get(test::kCode), 0);
+  EXPECT_EQ(b.Amount(), 5);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/runtime/ini.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -108,7 +109,10 @@ bool PutIni(std::string_view section, std::string_view key, std::string_view val
       section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) {
     return false;
   }
-  std::string bytes = ReadFile(file).value_or("");
+  std::optional<std::string> existing = ReadFile(file);
+  std::error_code ignored;
+  if (!existing && std::filesystem::exists(file, ignored)) return false;  // never overwrite what cannot be read
+  std::string bytes = existing.value_or("");
   const std::string section_cp = Utf8ToCp1252(section), key_cp = Utf8ToCp1252(key);
   const std::string value_cp = Utf8ToCp1252(value);
   const std::vector<Line> lines = SplitLines(bytes);

@@ -23,8 +23,9 @@ std::string GetIni(std::string_view section, std::string_view key, std::string_v
 // new key goes after the last non-blank line of the section's first appearance, and a new
 // section is added at the end of the file. Every other byte of the file stays as it was.
 // The file is replaced as a whole (written beside it, then renamed), so a failed write
-// leaves the old file intact. Returns false when the file cannot be written, or when a
-// name or the value holds a line break (or a name holds "=" or "]").
+// leaves the old file intact. Returns false, changing nothing, when the file exists but
+// cannot be read, cannot be written, or when a name or the value holds a line break (or
+// the section name holds "]" or the key "=").
 [[nodiscard]] bool PutIni(std::string_view section, std::string_view key, std::string_view value,
                           const std::string& file);
 

@@ -1,0 +1,351 @@
+// The sh ports of the backup and restore scripts, run through the command runner as the
+// program runs them, on a suite folder made afresh for each test; and the bytes of the
+// Windows scripts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/command.h"
+#include "platform/runtime/cp1252.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = DINARVEX_SOURCE_DIR;
+const char kBackup[] = "cmd.exe /c .\\RESBACK.BAT,1";
+const char kRestore[] = "cmd.exe /c .\\RESREST.BAT,1";
+const std::string kRule(35, '=');
+
+void Write(const fs::path& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::string Read(const fs::path& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Output of a shell command line run in the current folder, and its exit code.
+std::string Output(const std::string& line, int* exit_code) {
+  FILE* pipe = popen(line.c_str(), "r");
+  std::string text;
+  char buffer[256];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  *exit_code = WEXITSTATUS(pclose(pipe));
+  return text;
+}
+
+// <suite>/Sorvane.ini, <suite>/Datos/{Adm,Con,Nom} and the program folder <suite>/Dinarvex
+// laid out by the install script; each test runs in the program folder.
+class Suite : public testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    char pattern[] = "/tmp/scripts_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    suite_ = pattern;
+    program_ = suite_ / "Dinarvex";
+    backup_ = program_ / "CopiasREC";
+    adm_ = suite_ / "Datos" / "Adm";
+    con_ = suite_ / "Datos" / "Con";
+    nom_ = suite_ / "Datos" / "Nom";
+    for (const fs::path& folder : {adm_, con_, nom_}) fs::create_directories(folder);
+    std::string install = "sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
+                          program_.string();
+    ASSERT_EQ(runtime::RunCommand(install).exit_code, 0);
+    WriteSettings("[Sistemas]\r\nRutadatos=" + adm_.string() +
+                  "\r\nRutaDatosContabilidad=" + con_.string() +
+                  "\r\nRutaDatosNomina=" + nom_.string() + "\r\n");
+    fs::current_path(program_);
+  }
+  void TearDown() override {
+    fs::current_path(home_);
+    fs::remove_all(suite_);
+  }
+
+  void WriteSettings(const std::string& text) { Write(suite_ / "Sorvane.ini", text); }
+
+  // A few record files in every area, endings in every case, and one other file.
+  void FillAreas() {
+    Write(adm_ / "CFPARAME.VQF", "parametros");
+    Write(adm_ / "cfusers.vqf", "usuarios");
+    Write(adm_ / "notas.txt", "no es un archivo de datos");
+    Write(con_ / "CGCUENTA.Vqf", "cuentas");
+    Write(nom_ / "NMEMPLEA.VQF", "empleados");
+  }
+
+  // A log's lines; every line of it must end with CR LF.
+  std::vector<std::string> LogLines(const char* name) {
+    std::string bytes = Read(backup_ / name);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(bytes.substr(start, end - start));
+    }
+    EXPECT_EQ(start, bytes.size()) << name << " ends without CR LF";
+    for (const std::string& line : lines) {
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    }
+    return lines;
+  }
+
+  // The log section of one area: its title line, the rule, then the given lines.
+  static std::vector<std::string> Section(const std::string& title,
+                                          std::vector<std::string> lines) {
+    lines.insert(lines.begin(), {title, kRule});
+    return lines;
+  }
+  static std::vector<std::string> Joined(std::vector<std::vector<std::string>> sections) {
+    std::vector<std::string> all;
+    for (const auto& section : sections) all.insert(all.end(), section.begin(), section.end());
+    return all;
+  }
+
+  fs::path home_, suite_, program_, backup_, adm_, con_, nom_;
+};
+
+TEST_F(Suite, InstallLaysOutTheProgramFolder) {
+  for (const char* name : {"RESBACK.BAT", "RESREST.BAT", "ini.bat", "RESBACK.sh", "RESREST.sh",
+                           "CopiasREC/ini.cmd", "CopiasREC/LIMPIA.BAT", "CopiasREC/ini.sh",
+                           "CopiasREC/copia_areas.sh", "CopiasREC/LIMPIA.sh"}) {
+    EXPECT_TRUE(fs::is_regular_file(program_ / name)) << name;
+  }
+  for (const char* name : {"Dadm", "DCon01", "DNom"}) {
+    EXPECT_TRUE(fs::is_directory(backup_ / name)) << name;
+  }
+  // Laid out again with the program: the copies already there stay.
+  Write(backup_ / "Dadm" / "CFPARAME.VQF", "copia");
+  Write(suite_ / "dinarvexsor", "programa");
+  std::string install = "sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
+                        program_.string() + " " + (suite_ / "dinarvexsor").string();
+  ASSERT_EQ(runtime::RunCommand(install).exit_code, 0);
+  EXPECT_EQ(Read(program_ / "dinarvexsor"), "programa");
+  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "copia");
+}
+
+TEST_F(Suite, BackupCopiesTheRecordFilesOfEveryAreaAndNamesThemInTheLog) {
+  FillAreas();
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+
+  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(Read(backup_ / "Dadm" / "cfusers.vqf"), "usuarios");
+  EXPECT_FALSE(fs::exists(backup_ / "Dadm" / "notas.txt"));
+  EXPECT_EQ(Read(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+  EXPECT_EQ(LogLines("ReconverBCK.log"),
+            Joined({Section("Copiando archivos de Administrativo",
+                            {(adm_ / "CFPARAME.VQF").string(), (adm_ / "cfusers.vqf").string(),
+                             "        2 archivo(s) copiado(s)."}),
+                    Section("Copiando archivos de Contabilidad",
+                            {(con_ / "CGCUENTA.Vqf").string(), "        1 archivo(s) copiado(s)."}),
+                    Section("Copiando archivos de Nomina", {(nom_ / "NMEMPLEA.VQF").string(),
+                                                            "        1 archivo(s) copiado(s)."})}));
+}
+
+TEST_F(Suite, EmptyAdministrativeFolderStillCopiesTheOtherAreas) {
+  FillAreas();
+  fs::remove(adm_ / "CFPARAME.VQF");
+  fs::remove(adm_ / "cfusers.vqf");
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+
+  EXPECT_EQ(Read(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+  std::vector<std::string> log = LogLines("ReconverBCK.log");
+  ASSERT_EQ(log.size(), 12u);
+  EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4),
+            Section("Copiando archivos de Administrativo",
+                    {"No hay archivos .vqf en: " + adm_.string(), "        0 archivo(s) copiado(s)."}));
+  EXPECT_EQ(log[4], "Copiando archivos de Contabilidad");
+  EXPECT_EQ(log[8], "Copiando archivos de Nomina");
+}
+
+TEST_F(Suite, EveryAreaProblemIsLoggedAndTheNextAreaStillRuns) {
+  FillAreas();
+  fs::remove_all(adm_);                                     // data folder missing
+  fs::remove_all(backup_ / "DCon01");                       // backup folder missing
+  fs::create_directories(backup_ / "DNom" / "NMEMPLEA.VQF");  // the copy cannot be written
+  Write(nom_ / "NMNOMINA.VQF", "nomina");
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+
+  std::vector<std::string> log = LogLines("ReconverBCK.log");
+  ASSERT_EQ(log.size(), 13u);
+  EXPECT_EQ(log[2], "No existe la carpeta de origen: " + adm_.string());
+  EXPECT_EQ(log[3], "        0 archivo(s) copiado(s).");
+  EXPECT_EQ(log[6], "No existe la carpeta de destino: " + (backup_ / "DCon01").string());
+  EXPECT_EQ(log[7], "        0 archivo(s) copiado(s).");
+  EXPECT_EQ(log[10].rfind("No se pudo copiar " + (nom_ / "NMEMPLEA.VQF").string() + ": ", 0), 0u)
+      << log[10];
+  EXPECT_EQ(log[11], (nom_ / "NMNOMINA.VQF").string());
+  EXPECT_EQ(log[12], "        1 archivo(s) copiado(s).");
+  EXPECT_EQ(Read(backup_ / "DNom" / "NMNOMINA.VQF"), "nomina");
+}
+
+TEST_F(Suite, SettingsReaderMatchesSectionAndKeyExactly) {
+  struct Case {
+    const char* name;
+    std::string settings;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"plain", "[Sistemas]\r\nRutadatos=C:\\Datos\r\n", "C:\\Datos\n"},
+      {"no final line end", "[Sistemas]\nCopias=S\nRutadatos=/datos", "/datos\n"},
+      {"capital D", "[Sistemas]\r\nRutaDatos=/datos\r\n", ""},
+      {"blank before =", "[Sistemas]\r\nRutadatos =/datos\r\n", ""},
+      {"other section", "[Otros]\r\nRutadatos=/otros\r\n[Sistemas]\r\nCopias=S\r\n", ""},
+      {"before any section", "Rutadatos=/suelto\r\n[Sistemas]\r\n", ""},
+      {"section case", "[sistemas]\r\nRutadatos=/datos\r\n", ""},
+      {"section with a trailing blank", "[Sistemas] \r\nRutadatos=/datos\r\n", ""},
+      {"section left", "[Sistemas]\r\nCopias=S\r\n[Otros]\r\nRutadatos=/otros\r\n", ""},
+      {"comment", "[Sistemas]\r\n;Rutadatos=/viejo\r\n", ""},
+      {"value cut at the next =", "[Sistemas]\r\nRutadatos=/a=b\r\n", "/a\n"},
+      {"run of = counts as one", "[Sistemas]\r\nRutadatos==/a\r\n", "/a\n"},
+      {"every match printed", "[Sistemas]\r\nRutadatos=/a\r\n\r\nRutadatos=/b\r\n", "/a\n/b\n"},
+      {"no =", "[Sistemas]\r\nRutadatos\r\n", "\n"},
+  };
+  for (const Case& c : cases) {
+    WriteSettings(c.settings);
+    int exit_code = -1;
+    EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos",
+                     &exit_code),
+              c.printed)
+        << c.name;
+    EXPECT_EQ(exit_code, 0) << c.name;
+  }
+  fs::remove(suite_ / "Sorvane.ini");
+  int exit_code = 0;
+  EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos 2>/dev/null",
+                   &exit_code),
+            "");
+  EXPECT_NE(exit_code, 0);
+}
+
+TEST_F(Suite, BackupTakesTheLastValueOfTheExactKeyOnly) {
+  FillAreas();
+  fs::path wrong = suite_ / "Datos" / "Otra";
+  fs::create_directories(wrong);
+  Write(wrong / "AJENO.VQF", "ajeno");
+  WriteSettings("[Sistemas]\r\nRutadatos=" + wrong.string() + "\r\nRutadatos=" + adm_.string() +
+                "\r\nRutaDatosContabilidad=" + con_.string() + "\r\nRutaDatosNomina=" +
+                nom_.string() + "\r\n");
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  EXPECT_TRUE(fs::exists(backup_ / "Dadm" / "CFPARAME.VQF"));
+  EXPECT_FALSE(fs::exists(backup_ / "Dadm" / "AJENO.VQF"));
+
+  // Spelled with a capital D the key is not found, and that area is left alone: an empty
+  // path must not turn into the root folder.
+  fs::remove(backup_ / "Dadm" / "CFPARAME.VQF");
+  WriteSettings("[Sistemas]\r\nRutaDatos=" + adm_.string() + "\r\nRutaDatosContabilidad=" +
+                con_.string() + "\r\nRutaDatosNomina=" + nom_.string() + "\r\n");
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  EXPECT_FALSE(fs::exists(backup_ / "Dadm" / "CFPARAME.VQF"));
+  std::vector<std::string> log = LogLines("ReconverBCK.log");
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[2], "Ruta de datos no definida en Sorvane.ini");
+  EXPECT_EQ(log[3], "        0 archivo(s) copiado(s).");
+  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+}
+
+TEST_F(Suite, SecondBackupOverwritesTheCopiesAndStartsTheLogAfresh) {
+  FillAreas();
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  std::vector<std::string> first = LogLines("ReconverBCK.log");
+  Write(adm_ / "CFPARAME.VQF", "parametros nuevos");
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros nuevos");
+  EXPECT_EQ(LogLines("ReconverBCK.log"), first);
+}
+
+TEST_F(Suite, RestoreBringsTheBackedUpFilesBack) {
+  FillAreas();
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  Write(adm_ / "CFPARAME.VQF", "convertido");
+  Write(con_ / "CGCUENTA.Vqf", "convertido");
+  fs::remove(nom_ / "NMEMPLEA.VQF");
+  ASSERT_EQ(runtime::RunCommand(kRestore).exit_code, 0);
+
+  EXPECT_EQ(Read(adm_ / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(Read(con_ / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(Read(nom_ / "NMEMPLEA.VQF"), "empleados");
+  fs::path dadm = backup_ / "Dadm";
+  EXPECT_EQ(LogLines("ReconverREST.log"),
+            Joined({Section("Restaurando archivos de Administrativo",
+                            {(dadm / "CFPARAME.VQF").string(), (dadm / "cfusers.vqf").string(),
+                             "        2 archivo(s) copiado(s)."}),
+                    Section("Restaurando archivos de Contabilidad",
+                            {(backup_ / "DCon01" / "CGCUENTA.Vqf").string(),
+                             "        1 archivo(s) copiado(s)."}),
+                    Section("Restaurando archivos de Nomina",
+                            {(backup_ / "DNom" / "NMEMPLEA.VQF").string(),
+                             "        1 archivo(s) copiado(s)."})}));
+  EXPECT_FALSE(LogLines("ReconverBCK.log").empty());
+}
+
+TEST_F(Suite, CleanUpEmptiesTheCopiesAndBothLogs) {
+  FillAreas();
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  ASSERT_EQ(runtime::RunCommand(kRestore).exit_code, 0);
+  ASSERT_EQ(runtime::RunCommand("cd CopiasREC && sh ./LIMPIA.sh < /dev/null > /dev/null").exit_code,
+            0);
+  for (const char* name : {"Dadm", "DCon01", "DNom"}) {
+    EXPECT_TRUE(fs::is_directory(backup_ / name)) << name;
+    EXPECT_TRUE(fs::is_empty(backup_ / name)) << name;
+  }
+  EXPECT_TRUE(fs::is_empty(backup_ / "ReconverBCK.log"));
+  EXPECT_TRUE(fs::is_empty(backup_ / "ReconverREST.log"));
+  EXPECT_EQ(Read(adm_ / "CFPARAME.VQF"), "parametros");
+}
+
+TEST_F(Suite, BackupWithoutTheBackupFolderFailsAndWritesNoLog) {
+  fs::remove_all(backup_);
+  EXPECT_NE(runtime::RunCommand(kBackup).exit_code, 0);
+  EXPECT_FALSE(fs::exists(program_ / "ReconverBCK.log"));
+}
+
+// The Windows scripts, as delivered: code page 1252, CR LF after every line but the last,
+// and the copy scripts ending with "!PAUSE".
+TEST(WindowsScripts, AreCodePage1252WithCrLfAndNoFinalLineBreak) {
+  struct Case {
+    const char* name;
+    const char* last_line;
+    const char* holds;  // a text of the script, as UTF-8
+  };
+  const Case cases[] = {
+      {"RESBACK.BAT", "!PAUSE", "echo   SORVANE  -  Reconversión"},
+      {"RESREST.BAT", "!PAUSE", "echo   Restauración de los datos"},
+      {"ini.cmd", nullptr, "set \"section=[%~2]\""},
+      {"LIMPIA.BAT", "pause", "echo LIMPIA VALORES"},
+      {"ini.bat", "WScript.Quit(0);", "cscript /nologo /e:jscript"},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = Read(kSource / "scripts" / c.name);
+    ASSERT_FALSE(bytes.empty()) << c.name;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] == '\n') {
+        EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << c.name << " at " << i;
+      }
+      if (bytes[i] == '\r') {
+        EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << c.name << " at " << i;
+      }
+      // Bytes the code page leaves undefined, and the lead bytes of UTF-8 for Latin letters.
+      for (unsigned char bad : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xC2, 0xC3}) {
+        EXPECT_NE(static_cast<unsigned char>(bytes[i]), bad) << c.name << " at " << i;
+      }
+    }
+    EXPECT_NE(bytes.back(), '\n') << c.name;
+    if (c.last_line != nullptr) {
+      EXPECT_EQ(bytes.substr(bytes.rfind("\r\n") + 2), c.last_line) << c.name;
+    }
+    EXPECT_NE(runtime::Cp1252ToUtf8(bytes).find(c.holds), std::string::npos) << c.name;
+  }
+}
+
+}  // namespace
