@@ -1,0 +1,5 @@
+#include "catalogue/catalogue.h"
+
+#include <gtest/gtest.h>
+
+TEST(Catalogue, Builds) {}

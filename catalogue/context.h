@@ -1,0 +1,32 @@
+// One thread's catalogue: for every table its record buffer, memo buffers, keyed file and
+// the four references to its managers.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "catalogue/table_managers.h"
+#include "platform/files/keyed_file.h"
+
+namespace catalogue {
+
+struct TableSlot {
+  std::vector<uint8_t> record;
+  std::vector<std::vector<uint8_t>> memo_storage;
+  std::vector<uint8_t*> memos;
+  std::unique_ptr<files::KeyedFile> file;
+  std::unique_ptr<TableFileManager> file_manager_ref;          // owning
+  std::unique_ptr<TableRelationManager> relation_manager_ref;  // owning
+  TableFileManager* file_manager = nullptr;  // set by its Init, cleared by its Kill
+  TableRelationManager* relation_manager = nullptr;  // set at construction, cleared by Kill
+};
+
+struct Context {
+  library::ErrorManager* errors = nullptr;
+  std::array<TableSlot, kTableCount> tables;
+
+  TableSlot& operator[](Table table) { return tables[static_cast<size_t>(table)]; }
+};
+
+}  // namespace catalogue

@@ -1,0 +1,145 @@
+#include "catalogue/table_managers.h"
+
+#include <string>
+
+#include "catalogue/context.h"
+#include "catalogue/name_variables.h"
+#include "platform/library/bindings.h"
+#include "platform/library/field_value.h"
+
+namespace catalogue {
+
+using library::kLevelBenign;
+using library::kLevelNotify;
+using library::kUsePrepare;
+
+void TableFileManager::BindFields() {
+  FileManager::BindFields();
+  if (def_.memo_binding == nullptr) return;
+  const files::MemoDecl& memo = def_.layout.memos[0];
+  const files::FieldDecl as_string{memo.name, files::FieldType::String, 0, memo.size, 0, 0};
+  library::BindName(def_.memo_binding, as_string, slot_.memos[0], this);
+}
+
+void TableFileManager::Init() {
+  SetBuffer(slot_.record.data(), &def_.layout, slot_.memos);
+  if (def_.is_alias) SetAliasedFile(context_[def_.alias_of].file_manager);
+  SetLabel(def_.label);
+  SetErrors(context_.errors);
+  if (def_.fixed_name != nullptr) {
+    SetFixedName(def_.fixed_name);
+  } else {
+    SetFileName(NameVariableOf(def_.id));
+  }
+  FileManager::Init();
+  slot_.file_manager = this;
+}
+
+void TableFileManager::Kill() {
+  FileManager::Kill();
+  slot_.file_manager = nullptr;
+}
+
+void TableFileManager::PrimeFields() {
+  for (const InitialValue& value : def_.initial_values) {
+    const files::FieldDecl& field = def_.layout.fields[value.field];
+    if (value.text != nullptr) {
+      library::SetFieldText(field, buffer(), value.text);
+    } else {
+      library::SetFieldNumber(field, buffer(), value.number);
+    }
+  }
+  FileManager::PrimeFields();
+}
+
+int TableFileManager::UseFile(int kind) {
+  if (kind != kUsePrepare) {
+    int level = UseFile(kUsePrepare);
+    if (level != kLevelBenign) return level;
+  } else if (!initialized()) {
+    InitFile(slot_.file.get(), context_.errors);
+    SetCreate(def_.create);
+    SetLockRecover(10);
+    for (size_t i = 0; i < def_.keys.size(); ++i) {
+      AddKey(static_cast<int>(i), def_.keys[i].description, def_.keys[i].auto_increment);
+    }
+  }
+  return FileManager::UseFile(kind);
+}
+
+int TableFileManager::ValidateFieldServer(int field, bool report) {
+  int result = FileManager::ValidateFieldServer(field, report);
+  for (const FieldCheck& check : def_.checks) {
+    if (check.field == field) return RunCheck(check, result, report);
+  }
+  return result;
+}
+
+int TableFileManager::RunCheck(const FieldCheck& check, int result, bool report) {
+  errors()->SetField(check.field_text);
+  if (check.kind == CheckKind::InFile) return CheckInFile(check, report);
+  const files::FieldDecl& field = def_.layout.fields[check.field];
+  int message;
+  if (check.kind == CheckKind::List) {
+    // Whole entries only: a value that spans the border of two entries is not one of them.
+    const std::string value = library::FieldText(field, buffer());
+    bool listed = false;
+    for (const char* allowed : check.values) listed = listed || value == allowed;
+    if (!listed) result = kLevelNotify;
+    message = library::kMsgNotInList;
+  } else {
+    const double value = library::FieldNumber(field, buffer());
+    if (!(check.low <= value && value <= check.high)) result = kLevelNotify;
+    message = library::kMsgOutOfRange;
+  }
+  if (result != kLevelBenign && report) result = errors()->ThrowMessage(message, check.message);
+  return result;
+}
+
+// The parent table is opened for the lookup (a counted open, so one already open stays so)
+// and its buffer, position and state are put back afterwards.
+int TableFileManager::CheckInFile(const FieldCheck& check, bool report) {
+  FileManager& parent = *context_[check.parent].file_manager;
+  int result = parent.Open();
+  if (result != kLevelBenign) return result;
+  std::unique_ptr<Saved> saved = parent.SaveFile();
+  for (const Assignment& assignment : check.assignments) {
+    library::CopyField(def_.layout.fields[assignment.from_field], buffer(),
+                       parent.layout()->fields[assignment.parent_field], parent.buffer());
+  }
+  result = parent.TryFetch(check.parent_key);
+  if (result != kLevelBenign && report) {
+    result = errors()->ThrowMessage(library::kMsgNotInFile, check.message);
+  }
+  parent.RestoreFile(*saved, true);
+  parent.Close();
+  return result;
+}
+
+void TableRelationManager::Init() {
+  slot_.file_manager_ref->Init();
+  RelationManager::Init(slot_.file_manager);
+  if (def_.is_alias) SetAliasFile(context_[def_.alias_of].relation_manager);
+}
+
+void TableRelationManager::Kill() {
+  if (slot_.file_manager_ref != nullptr) slot_.file_manager_ref->Kill();
+  RelationManager::Kill();
+  slot_.relation_manager = nullptr;
+  slot_.file_manager_ref.reset();
+}
+
+void TableRelationManager::AddRelations() {
+  for (const RelationDecl& relation : def_.relations) {
+    RelationManager* related = context_[relation.related].relation_manager;
+    if (relation.mirror) {
+      AddRelatedManager(related);
+      continue;
+    }
+    AddRelation(related, relation.update_mode, relation.delete_mode, relation.related_key);
+    for (const Link& link : relation.links) AddRelationLink(link.mine, link.theirs);
+  }
+  RelationManager::AddRelations();
+}
+
+}  // namespace catalogue

@@ -1,0 +1,274 @@
+#include "platform/runtime/decimal.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace runtime {
+namespace {
+
+__extension__ typedef unsigned __int128 UInt128;
+
+constexpr std::array<Int128, Decimal::kMaxDigits + 1> MakePowers() {
+  std::array<Int128, Decimal::kMaxDigits + 1> p{};
+  p[0] = 1;
+  for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+  return p;
+}
+constexpr std::array<Int128, Decimal::kMaxDigits + 1> kPow10 = MakePowers();
+
+Int128 Abs128(Int128 v) { return v < 0 ? -v : v; }
+
+bool MulOverflows(Int128 a, Int128 b, Int128* out) { return __builtin_mul_overflow(a, b, out); }
+
+// The magnitude's digits, most significant first; "0" for zero.
+std::string Digits(Int128 v) {
+  UInt128 m = static_cast<UInt128>(Abs128(v));
+  char buf[Decimal::kMaxDigits + 2];
+  size_t i = sizeof buf;
+  do {
+    buf[--i] = static_cast<char>('0' + static_cast<int>(m % 10));
+    m /= 10;
+  } while (m != 0);
+  return std::string(buf + i, sizeof buf - i);
+}
+
+// units × 10^-places as text with exactly `places` decimals.
+std::string FixedText(Int128 units, int places) {
+  std::string digits = Digits(units);
+  if (static_cast<int>(digits.size()) <= places) {
+    digits.insert(0, static_cast<size_t>(places) + 1 - digits.size(), '0');
+  }
+  std::string out = units < 0 ? "-" : "";
+  out.append(digits, 0, digits.size() - static_cast<size_t>(places));
+  if (places > 0) {
+    out += '.';
+    out.append(digits, digits.size() - static_cast<size_t>(places), std::string::npos);
+  }
+  return out;
+}
+
+}  // namespace
+
+Decimal Decimal::Make(Int128 units, int places) {
+  if (Abs128(units) >= kPow10[kMaxDigits]) throw DecimalError("decimal result beyond 38 digits");
+  return Decimal(units, places);
+}
+
+Decimal Decimal::WithPlaces(int places) const {
+  if (places <= places_) return *this;
+  Int128 units;
+  if (MulOverflows(units_, kPow10[static_cast<size_t>(places - places_)], &units)) {
+    throw DecimalError("decimal result beyond 38 digits");
+  }
+  return Make(units, places);
+}
+
+std::optional<Decimal> Decimal::Parse(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return Decimal();
+  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+
+  size_t i = 0;
+  const bool negative = text[0] == '-';
+  if (negative) ++i;
+  Int128 units = 0;
+  int significant = 0, places = 0, pending_zeros = 0;
+  bool any_digit = false, in_fraction = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && !in_fraction) {
+      in_fraction = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    any_digit = true;
+    if (in_fraction && c == '0') {  // kept back until a later digit proves it significant
+      ++pending_zeros;
+      continue;
+    }
+    for (int z = 0; z <= pending_zeros; ++z) {
+      const int digit = z == pending_zeros ? c - '0' : 0;
+      if (units != 0 || digit != 0) ++significant;
+      if (significant > kMaxDigits) return std::nullopt;
+      units = units * 10 + digit;
+      if (in_fraction) ++places;
+    }
+    pending_zeros = 0;
+  }
+  if (!any_digit || places > kMaxPlaces) return std::nullopt;
+  return Decimal(negative ? -units : units, places);
+}
+
+std::string Decimal::ToText() const {
+  std::string text = FixedText(units_, places_);
+  if (places_ > 0) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  return text;
+}
+
+std::string Decimal::ToFixedText(int places) const {
+  const Decimal r = Round(places).WithPlaces(places);
+  return FixedText(r.units_, r.places_);
+}
+
+double Decimal::ToDouble() const { return std::strtod(ToText().c_str(), nullptr); }
+
+Decimal Decimal::Truncate(int places) const {
+  if (places >= places_) return *this;
+  return Decimal(units_ / kPow10[static_cast<size_t>(places_ - places)], places);
+}
+
+Decimal Decimal::Round(int places) const {
+  if (places >= places_) return *this;
+  const Int128 scale = kPow10[static_cast<size_t>(places_ - places)];
+  Int128 q = units_ / scale;
+  const Int128 r = Abs128(units_ % scale);
+  if (r >= scale - r) q += units_ < 0 ? -1 : 1;  // r >= scale / 2 without overflow
+  return Decimal(q, places);
+}
+
+std::optional<Decimal> Decimal::Fit(int digits, int places) const {
+  const Decimal r = Round(places);
+  const Int128 integer_part = Abs128(r.units_) / kPow10[static_cast<size_t>(r.places_)];
+  if (integer_part >= kPow10[static_cast<size_t>(digits - places)]) return std::nullopt;
+  return r;
+}
+
+Decimal operator+(const Decimal& a, const Decimal& b) {
+  const int places = std::max(a.places_, b.places_);
+  Int128 sum;
+  if (__builtin_add_overflow(a.WithPlaces(places).units_, b.WithPlaces(places).units_, &sum)) {
+    throw DecimalError("decimal result beyond 38 digits");
+  }
+  return Decimal::Make(sum, places);
+}
+
+Decimal operator-(const Decimal& a, const Decimal& b) { return a + -b; }
+
+Decimal operator*(const Decimal& a, const Decimal& b) {
+  Int128 product;
+  if (MulOverflows(a.units_, b.units_, &product)) throw DecimalError("decimal result beyond 38 digits");
+  const int places = a.places_ + b.places_;
+  return Decimal::Make(product, places).Truncate(Decimal::kMaxPlaces);
+}
+
+Decimal Decimal::Divide(const Decimal& dividend, const Decimal& divisor, int places) {
+  if (divisor.units_ == 0) throw DecimalError("decimal division by zero");
+  // dividend / divisor = (u1 / u2) × 10^(p2 - p1); scaled to `places` decimals the
+  // quotient's units are u1 × 10^shift / u2 with shift = places + p2 - p1.
+  const int shift = places + divisor.places_ - dividend.places_;
+  Int128 numerator = dividend.units_, denominator = divisor.units_;
+  if (shift >= 0) {
+    if (MulOverflows(numerator, kPow10[static_cast<size_t>(shift)], &numerator)) {
+      throw DecimalError("decimal result beyond 38 digits");
+    }
+  } else if (MulOverflows(denominator, kPow10[static_cast<size_t>(-shift)], &denominator)) {
+    return Decimal(0, places);  // the denominator outgrows any numerator: quotient cut to 0
+  }
+  return Make(numerator / denominator, places);
+}
+
+std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
+  if (a.Sign() != b.Sign()) return a.Sign() <=> b.Sign();
+  // Same sign: compare magnitudes on a common scale. When scaling one up overflows, that
+  // one's magnitude exceeds every Decimal, so it is the larger.
+  Int128 ma = Abs128(a.units_), mb = Abs128(b.units_);
+  bool a_larger = false, b_larger = false;
+  if (a.places_ < b.places_) {
+    a_larger = MulOverflows(ma, kPow10[static_cast<size_t>(b.places_ - a.places_)], &ma);
+  } else if (b.places_ < a.places_) {
+    b_larger = MulOverflows(mb, kPow10[static_cast<size_t>(a.places_ - b.places_)], &mb);
+  }
+  std::strong_ordering magnitude = a_larger   ? std::strong_ordering::greater
+                                   : b_larger ? std::strong_ordering::less
+                                              : ma <=> mb;
+  return a.Sign() < 0 ? 0 <=> magnitude : magnitude;
+}
+
+bool IsNumeric(std::string_view text) {
+  return text.find_first_not_of(' ') != std::string_view::npos && Decimal::Parse(text).has_value();
+}
+
+std::string Deformat(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c != ' ' && c != ',') out += c;
+  }
+  return out;
+}
+
+std::string RealToText(double value) {
+  if (!std::isfinite(value)) return "0";
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.14e", value);  // d.dddddddddddddde±x: 15 digits
+  const std::string s = buf;
+  const bool negative = s[0] == '-';
+  const size_t start = negative ? 1 : 0;
+  std::string digits = s.substr(start, 1) + s.substr(start + 2, 14);
+  const int exponent = std::atoi(s.c_str() + s.find('e') + 1);
+  digits.erase(digits.find_last_not_of('0') + 1);
+  if (digits.empty()) return "0";
+  // digits d1 d2 ... dn stand for 0.d1d2...dn × 10^(exponent + 1).
+  const int point = exponent + 1;
+  std::string out = negative ? "-" : "";
+  if (point <= 0) {
+    out += "0." + std::string(static_cast<size_t>(-point), '0') + digits;
+  } else if (point >= static_cast<int>(digits.size())) {
+    out += digits + std::string(static_cast<size_t>(point) - digits.size(), '0');
+  } else {
+    out += digits.substr(0, static_cast<size_t>(point)) + "." + digits.substr(static_cast<size_t>(point));
+  }
+  return out;
+}
+
+std::optional<Decimal> LoadDecimalField(const uint8_t* field, int digits, int places) {
+  const size_t size = DecimalFieldSize(digits);
+  const int sign = field[size - 1] & 0x0F;
+  if (sign != 0x0 && sign != 0xD) return std::nullopt;
+  Int128 units = 0;
+  for (int i = 0; i < digits; ++i) {
+    const uint8_t byte = field[i / 2];
+    const int digit = i % 2 == 0 ? byte >> 4 : byte & 0x0F;
+    if (digit > 9) return std::nullopt;
+    units = units * 10 + digit;
+  }
+  return Decimal::FromUnits(sign == 0xD ? -units : units, places);
+}
+
+bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& value) {
+  const std::optional<Decimal> fitted = value.Fit(digits, places);
+  if (!fitted) return false;
+  const Int128 units = fitted->UnitsAt(places);
+  UInt128 magnitude = static_cast<UInt128>(Abs128(units));
+  // Fill from the sign half-byte backwards: half-byte k counts from the end of the field.
+  const size_t size = DecimalFieldSize(digits);
+  for (size_t k = 0; k < 2 * size; ++k) {
+    int half = units < 0 ? 0xD : 0x0;
+    if (k > 0) {
+      half = static_cast<int>(magnitude % 10);
+      magnitude /= 10;
+    }
+    uint8_t& byte = field[size - 1 - k / 2];
+    byte = k % 2 == 0 ? static_cast<uint8_t>((byte & 0xF0) | half) : static_cast<uint8_t>((byte & 0x0F) | half << 4);
+  }
+  return true;
+}
+
+std::optional<std::string> DecimalFieldText(const uint8_t* field, int digits, int places) {
+  const std::optional<Decimal> value = LoadDecimalField(field, digits, places);
+  if (!value) return std::nullopt;
+  return value->ToText();
+}
+
+std::optional<double> LoadDecimalFieldAsDouble(const uint8_t* field, int digits, int places) {
+  const std::optional<Decimal> value = LoadDecimalField(field, digits, places);
+  if (!value) return std::nullopt;
+  return value->ToDouble();
+}
+
+}  // namespace runtime
