@@ -57,12 +57,23 @@ class KeyedFile {
   int NextAutoIncrement(int key);
 
   // Saved position and buffer, to restore after a lookup that must leave no trace.
-  struct State;
+  class State {
+   public:
+    ~State();
+
+   private:
+    friend class KeyedFile;
+    struct Data;
+    std::unique_ptr<Data> data_;
+  };
   std::unique_ptr<State> Save() const;
   void Restore(const State& state, bool restore_buffer);
 
   int Code() const;
   std::string_view Text() const;    // ErrorText(Code())
+  // A sentence in Spanish for the user that names the file and the cause ("El archivo
+  // C:/DATOS/BANCOS.VQF está dañado ..."); Text() when there is nothing more to say.
+  std::string Detail() const;
   const std::string& Path() const;  // the file of the last Create or Open
 
  private:

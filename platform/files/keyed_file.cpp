@@ -1,0 +1,843 @@
+#include "platform/files/keyed_file.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/files/commit_groups.h"
+#include "platform/files/errors.h"
+#include "platform/files/key_encoding.h"
+#include "platform/files/os_file.h"
+#include "platform/files/sqlite_statement.h"
+#include "platform/files/stored_layout.h"
+#include "platform/runtime/text.h"
+
+namespace files {
+
+struct KeyedFile::State::Data {
+  int key;
+  std::string bound;
+  int64_t current_id;
+  std::string current_data;
+  std::string buffer;
+  std::vector<std::string> memos;
+};
+
+KeyedFile::State::~State() = default;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a write waits for another station's commit before it gives up with 32.
+constexpr int kBusyTimeoutMs = 10000;
+
+// One record as the file holds it, with its column of the key it was read by.
+struct Row {
+  int64_t id = 0;
+  std::string data;
+  std::string column;
+  std::vector<std::string> memos;
+};
+
+std::string LockFilePath(const std::string& path) { return path + ".lck"; }
+
+// Memos are stored without their trailing NUL bytes; reading pads them back.
+std::string_view TrimmedMemo(const uint8_t* memo, uint32_t size) {
+  while (size > 0 && memo[size - 1] == 0) --size;
+  return {reinterpret_cast<const char*>(memo), size};
+}
+
+int64_t ReadNumber(const FieldDecl& field, const uint8_t* record) {
+  const uint8_t* p = record + field.offset;
+  switch (field.type) {
+    case FieldType::Byte: return *p;
+    case FieldType::Short: return static_cast<int16_t>(p[0] | p[1] << 8);
+    case FieldType::Long:
+      return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                  uint32_t{p[3]} << 24);
+    case FieldType::Real: {
+      double value;
+      std::memcpy(&value, p, sizeof value);
+      return static_cast<int64_t>(value);
+    }
+    default: {
+      // A text counts as the number its leading digits spell, after leading blanks.
+      uint32_t i = 0;
+      while (i < field.size && p[i] == ' ') ++i;
+      int64_t value = 0;
+      for (; i < field.size && p[i] >= '0' && p[i] <= '9' && value < (int64_t{1} << 58); ++i) {
+        value = value * 10 + (p[i] - '0');
+      }
+      return value;
+    }
+  }
+}
+
+void WriteNumber(const FieldDecl& field, uint8_t* record, int64_t value) {
+  uint8_t* p = record + field.offset;
+  switch (field.type) {
+    case FieldType::Byte:
+    case FieldType::Short:
+    case FieldType::Long:
+      for (uint32_t i = 0; i < field.size; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+      break;
+    case FieldType::Real: {
+      const double real = static_cast<double>(value);
+      std::memcpy(p, &real, sizeof real);
+      break;
+    }
+    case FieldType::CString:
+      runtime::WriteCStringField(p, field.size, std::to_string(value));
+      break;
+    default:
+      runtime::WriteStringField(p, field.size, std::to_string(value));
+      break;
+  }
+}
+
+bool IsText(FieldType type) { return type == FieldType::CString || type == FieldType::String; }
+
+}  // namespace
+
+class KeyedFile::Impl final : public CommitGroupOwner {
+ public:
+  Impl(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos)
+      : layout_(layout), record_(record), memos_(memos.begin(), memos.end()) {
+    for (const KeyDecl& key : layout_.keys) {
+      size_t length = 8;
+      for (const KeyPart& part : key.parts) length += layout_.fields[part.field].size;
+      column_lengths_.push_back(length);
+    }
+  }
+  ~Impl() {
+    std::lock_guard lock(mutex_);
+    if (db_ != nullptr) Close();
+  }
+
+  // Serialises the owner's calls against the background commit.
+  std::mutex mutex_;
+  int code_ = kNoError;
+  std::string detail_;
+  std::string path_;
+
+  int Create(std::string_view path) {
+    if (db_ != nullptr) return Done(kFileAlreadyOpen);
+    path_ = path;
+    if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
+    const int lock_fd = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock_fd < 0) return FailErrno(errno);
+    int result = TakeSoleShare(lock_fd);
+    if (result != kNoError) {
+      Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
+    } else {
+      result = BuildEmptyFile();
+    }
+    close(lock_fd);
+    return result;
+  }
+
+  int Open(std::string_view path, int mode) {
+    if (db_ != nullptr) return Done(kFileAlreadyOpen);
+    path_ = path;
+    if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
+    struct stat st;
+    if (stat(path_.c_str(), &st) != 0) return FailErrno(errno);
+    if (S_ISDIR(st.st_mode) || access(path_.c_str(), R_OK | W_OK) != 0) {
+      return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
+    }
+    lock_fd_ = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock_fd_ < 0) return FailErrno(errno);
+    if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
+      ReleaseHandles();
+      return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
+    }
+    int rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+      const int code = FailSql(rc);
+      ReleaseHandles();
+      return code;
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // Reading the layout also rolls back what a crashed writer left half done.
+    std::string difference;
+    rc = CompareLayout(db_, layout_, &difference);
+    if (rc == SQLITE_OK && difference.empty()) rc = PrepareStatements();
+    if (rc != SQLITE_OK || !difference.empty()) {
+      int code;
+      if (rc == SQLITE_OK) {
+        code = Done(kLayoutMismatch,
+                    "El archivo " + path_ + " no tiene la estructura declarada (" + difference + ")");
+      } else if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_IOERR) {
+        code = FailSql(rc);
+      } else {
+        code = FailDamaged(rc);  // not a database, or not one of ours
+      }
+      ReleaseHandles();
+      return code;
+    }
+    key_ = -1;
+    current_id_ = 0;
+    return Done(kNoError);
+  }
+
+  int Close() {
+    if (db_ == nullptr) return Done(kFileNotOpen);
+    int result = TakePendingError();
+    if (in_group_ && EndGroup(true) != SQLITE_OK) {
+      result = Done(kFileSystemError, "No se pudieron confirmar las últimas escrituras en " + path_ +
+                                          " (" + sqlite3_errmsg(db_) + ")");
+    }
+    if (whole_locked_) UnlockWholeFile(lock_fd_);
+    const std::string detail = detail_;
+    ReleaseHandles();
+    return Done(result, result == kNoError ? std::string() : detail);
+  }
+
+  bool IsOpen() const { return db_ != nullptr; }
+
+  int Set(int key) {
+    if (int rc = ReadyKey(key); rc != kNoError) return rc;
+    key_ = key;
+    bound_ = EncodeKeyValue(layout_, layout_.keys[key], record_);
+    return Done(kNoError);
+  }
+
+  int SetStart(int key) {
+    if (int rc = ReadyKey(key); rc != kNoError) return rc;
+    key_ = key;
+    bound_.clear();  // below every column
+    return Done(kNoError);
+  }
+
+  int Next() {
+    if (int rc = ReadyKey(key_); rc != kNoError) return rc;
+    if (!AheadIsCurrent()) {
+      ahead_.reset();
+      const int rc = FetchAhead();
+      if (rc != kNoError) return rc;
+    }
+    if (!ahead_->has_value()) return Done(kRecordNotAvailable);
+    const Row row = std::move(**ahead_);
+    ahead_.reset();
+    return Load(row);
+  }
+
+  bool Eof() {
+    if (ReadyKey(key_) != kNoError) return true;
+    if (!AheadIsCurrent() && FetchAhead() != kNoError) return true;
+    Done(kNoError);
+    return !ahead_->has_value();
+  }
+
+  int Get(int key) {
+    if (int rc = ReadyKey(key); rc != kNoError) return rc;
+    const std::string value = EncodeKeyValue(layout_, layout_.keys[key], record_);
+    Statement& s = st_->first_in_range[key];
+    s.Bind(1, value);
+    const std::string end = PrefixEnd(value, column_lengths_[key]);
+    s.Bind(2, end);
+    Row row;
+    const int rc = StepRow(s, &row);
+    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Done(kRecordNotFound) : FailSql(rc);
+    key_ = key;
+    ahead_.reset();
+    return Load(row);
+  }
+
+  int Put() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (current_id_ == 0) return Done(kRecordNotAvailable);
+    // Only the key columns whose components changed are written, so that a rewrite that
+    // keeps the keys touches no index.
+    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    uint64_t changed = 0;
+    std::vector<std::string> columns(layout_.keys.size());
+    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      bool differs = false;
+      for (const KeyPart& part : layout_.keys[k].parts) {
+        const FieldDecl& f = layout_.fields[part.field];
+        differs = differs || std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0;
+      }
+      if (!differs) continue;
+      changed |= uint64_t{1} << k;
+      const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
+      if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
+      columns[k] = KeyColumn(value, current_id_);
+    }
+    Statement& s = UpdateStatement(changed);
+    s.Bind(1, record_, layout_.length);
+    s.Bind(2, current_id_);
+    s.Bind(3, current_data_);
+    int index = 4;
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
+      s.Bind(index++, memo.data(), memo.size());
+    }
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if ((changed >> k & 1) != 0) s.Bind(index++, columns[k]);
+    }
+    const int rc = s.Step();
+    s.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    if (sqlite3_changes(db_) == 0) {
+      return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ +
+                                      " desde que se leyó");
+    }
+    current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    return AfterWrite();
+  }
+
+  int Add() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    const int64_t id = next_id_;
+    std::vector<std::string> columns;
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
+      if (int rc = CheckUnique(k, value, 0); rc != kNoError) return rc;
+      columns.push_back(KeyColumn(value, id));
+    }
+    Statement& s = st_->insert;
+    s.Bind(1, id);
+    s.Bind(2, record_, layout_.length);
+    int index = 3;
+    for (const std::string& column : columns) s.Bind(index++, column);
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
+      s.Bind(index++, memo.data(), memo.size());
+    }
+    const int rc = s.Step();
+    s.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    ++next_id_;
+    current_id_ = id;
+    current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    return AfterWrite();
+  }
+
+  int Delete() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (current_id_ == 0) return Done(kRecordNotAvailable);
+    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    Statement& s = st_->remove;
+    s.Bind(1, current_id_);
+    s.Bind(2, current_data_);
+    const int rc = s.Step();
+    s.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    if (sqlite3_changes(db_) == 0) {
+      return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ +
+                                      " desde que se leyó");
+    }
+    current_id_ = 0;
+    return AfterWrite();
+  }
+
+  int Records() {
+    if (int rc = Ready(); rc != kNoError) return -1;
+    Statement& s = st_->count;
+    const int rc = s.Step();
+    const int64_t count = s.Int(0);
+    s.Reset();
+    if (rc != SQLITE_ROW) {
+      FailSql(rc);
+      return -1;
+    }
+    Done(kNoError);
+    return static_cast<int>(count);
+  }
+
+  int Lock(int seconds) {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (whole_locked_) return Done(kNoError);
+    const int rc = LockWholeFile(lock_fd_, seconds);
+    if (rc != kNoError) return Done(rc, "El archivo " + path_ + " está bloqueado por otra estación");
+    whole_locked_ = true;
+    return Done(kNoError);
+  }
+
+  int Unlock() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    // The next holder must see what was written under the lock.
+    int result = Done(kNoError);
+    if (in_group_) {
+      const int rc = EndGroup(true);
+      if (rc != SQLITE_OK) result = FailSql(rc);
+    }
+    if (whole_locked_) UnlockWholeFile(lock_fd_);
+    whole_locked_ = false;
+    return result;
+  }
+
+  int NextAutoIncrement(int key) {
+    if (int rc = ReadyKey(key); rc != kNoError) return rc;
+    const KeyDecl& decl = layout_.keys[key];
+    const KeyPart& last = decl.parts.back();
+    const FieldDecl& field = layout_.fields[last.field];
+    const KeyDecl leading{decl.name, decl.parts.first(decl.parts.size() - 1), decl.flags};
+    const std::string prefix = EncodeKeyValue(layout_, leading, record_);
+    const std::string end = PrefixEnd(prefix, column_lengths_[key]);
+    const std::string column = "key" + std::to_string(key + 1);
+    // Numbers: the largest is at one end of the prefix's range. Texts order "9" after "10",
+    // so every record of the range is read.
+    std::string sql = "SELECT data FROM records WHERE " + column + " >= ?1 AND " + column + " < ?2";
+    if (!IsText(field.type)) {
+      sql += " ORDER BY " + column + (last.descending ? " ASC" : " DESC") + " LIMIT 1";
+    }
+    Statement s;
+    int rc = s.Prepare(db_, sql);
+    if (rc != SQLITE_OK) return FailSql(rc);
+    s.Bind(1, prefix);
+    s.Bind(2, end);
+    int64_t largest = 0;
+    while ((rc = s.Step()) == SQLITE_ROW) {
+      const std::string_view data = s.Blob(0);
+      if (data.size() != layout_.length) return FailDamaged(SQLITE_CORRUPT);
+      largest = std::max(largest, ReadNumber(field, reinterpret_cast<const uint8_t*>(data.data())));
+    }
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    WriteNumber(field, record_, largest + 1);
+    return Done(kNoError);
+  }
+
+  std::unique_ptr<State::Data> Save() const {
+    auto state = std::make_unique<State::Data>();
+    state->key = key_;
+    state->bound = bound_;
+    state->current_id = current_id_;
+    state->current_data = current_data_;
+    state->buffer.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      state->memos.emplace_back(reinterpret_cast<const char*>(memos_[m]), layout_.memos[m].size);
+    }
+    return state;
+  }
+
+  void Restore(const State::Data& state, bool restore_buffer) {
+    key_ = state.key;
+    bound_ = state.bound;
+    current_id_ = state.current_id;
+    current_data_ = state.current_data;
+    ahead_.reset();
+    if (!restore_buffer) return;
+    std::memcpy(record_, state.buffer.data(), layout_.length);
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      std::memcpy(memos_[m], state.memos[m].data(), layout_.memos[m].size);
+    }
+  }
+
+  bool CommitIfIdleAndDue() override {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return false;
+    if (!in_group_) return true;
+    if (Clock::now() - group_start_ < kCommitInterval) return false;
+    const int rc = EndGroup(false);
+    if (rc == SQLITE_OK) return true;
+    if (in_group_) return false;  // still open (another station reading): try again later
+    pending_error_ = kFileSystemError;
+    pending_detail_ = "Error de sistema de archivos en " + path_ + ": se perdieron escrituras (" +
+                      sqlite3_errmsg(db_) + ")";
+    return true;
+  }
+
+ private:
+  struct Statements {
+    Statement begin, commit, rollback, max_id, count, insert, remove;
+    std::deque<Statement> after;           // per key: the first record past a column
+    std::deque<Statement> first_in_range;  // per key: the first record of a value's range
+    std::map<uint64_t, Statement> updates;  // by the set of key columns written
+  };
+
+  int Done(int code, std::string detail = {}) {
+    code_ = code;
+    detail_ = std::move(detail);
+    return code;
+  }
+
+  int FailErrno(int error) {
+    const int code = CodeForErrno(error, path_);
+    switch (code) {
+      case kFileNotFound: return Done(code, "No se encuentra el archivo " + path_);
+      case kPathNotFound: return Done(code, "No existe la carpeta del archivo " + path_);
+      case kAccessDenied: return Done(code, "Acceso denegado al archivo " + path_);
+      default: return Done(code, "Error de sistema de archivos en " + path_ + " (" +
+                                     std::strerror(error) + ")");
+    }
+  }
+
+  std::string SqlMessage(int rc) const {
+    return db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+  }
+
+  int FailDamaged(int rc) {
+    damaged_ = true;
+    damage_detail_ = "El archivo " + path_ + " está dañado o no es un archivo de datos (" +
+                     SqlMessage(rc) + ")";
+    if (in_group_) EndGroup(true, true);
+    return Done(kFileSystemError, damage_detail_);
+  }
+
+  // The driver's code for a failed SQLite call.
+  int FailSql(int rc) {
+    switch (rc & 0xFF) {
+      case SQLITE_CORRUPT:
+      case SQLITE_NOTADB:
+        return FailDamaged(rc);
+      case SQLITE_BUSY:
+      case SQLITE_LOCKED:
+        return Done(kFileLocked, "El archivo " + path_ + " está siendo escrito por otra estación");
+      case SQLITE_CANTOPEN:
+      case SQLITE_PERM:
+      case SQLITE_READONLY:
+        if (db_ != nullptr && sqlite3_system_errno(db_) != 0) return FailErrno(sqlite3_system_errno(db_));
+        return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
+    }
+    std::string detail = "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")";
+    if (in_group_ && sqlite3_get_autocommit(db_) != 0) {
+      // SQLite rolled the open group back: its earlier writes are lost, say so.
+      in_group_ = false;
+      UnregisterOpenGroup(this);
+      detail += "; se perdieron las escrituras aún no confirmadas";
+    }
+    return Done(kFileSystemError, detail);
+  }
+
+  int CheckKeysOrderable() {
+    for (const KeyDecl& key : layout_.keys) {
+      for (const KeyPart& part : key.parts) {
+        if (!IsKeyableType(layout_.fields[part.field].type)) {
+          return Done(kLayoutMismatch, std::string("La clave ") + key.name +
+                                           " usa un campo que no puede ordenarse");
+        }
+      }
+    }
+    return kNoError;
+  }
+
+  // The common checks of an operation on an open file.
+  int Ready() {
+    if (db_ == nullptr) return Done(kFileNotOpen);
+    if (damaged_) return Done(kFileSystemError, damage_detail_);
+    return TakePendingError();
+  }
+
+  // Ready, and `key` names a declared key (a key never set counts as none).
+  int ReadyKey(int key) {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (key < 0 || static_cast<size_t>(key) >= layout_.keys.size()) return Done(kRecordNotAvailable);
+    return kNoError;
+  }
+
+  int TakePendingError() {
+    if (pending_error_ == kNoError) return kNoError;
+    const int code = pending_error_;
+    pending_error_ = kNoError;
+    return Done(code, std::move(pending_detail_));
+  }
+
+  int BuildEmptyFile() {
+    const std::string temporary = path_ + ".nuevo";
+    unlink(temporary.c_str());
+    unlink((temporary + "-journal").c_str());
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(temporary.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, SchemaSql(layout_).c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = WriteLayout(db, layout_);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    const int system_error = db != nullptr ? sqlite3_system_errno(db) : 0;
+    const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+      unlink(temporary.c_str());
+      if (system_error != 0) return FailErrno(system_error);
+      return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
+    }
+    if (rename(temporary.c_str(), path_.c_str()) != 0) {
+      const int error = errno;
+      unlink(temporary.c_str());
+      return FailErrno(error);
+    }
+    // Makes the new name durable along with the file.
+    const size_t slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
+    const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_fd >= 0) {
+      fsync(folder_fd);
+      close(folder_fd);
+    }
+    return Done(kNoError);
+  }
+
+  int PrepareStatements() {
+    st_ = std::make_unique<Statements>();
+    std::string memo_columns;
+    for (size_t m = 1; m <= layout_.memos.size(); ++m) memo_columns += ", memo" + std::to_string(m);
+    int rc = SQLITE_OK;
+    auto prepare = [&](Statement& s, const std::string& sql) {
+      if (rc == SQLITE_OK) rc = s.Prepare(db_, sql);
+    };
+    prepare(st_->begin, "BEGIN IMMEDIATE");
+    prepare(st_->commit, "COMMIT");
+    prepare(st_->rollback, "ROLLBACK");
+    prepare(st_->max_id, "SELECT coalesce(max(id), 0) FROM records");
+    prepare(st_->count, "SELECT count(*) FROM records");
+    prepare(st_->remove, "DELETE FROM records WHERE id = ?1 AND data = ?2");
+    std::string insert = "INSERT INTO records (id, data";
+    std::string values = "?1, ?2";
+    int index = 3;
+    for (size_t k = 1; k <= layout_.keys.size(); ++k) {
+      insert += ", key" + std::to_string(k);
+      values += ", ?" + std::to_string(index++);
+    }
+    for (size_t m = 1; m <= layout_.memos.size(); ++m) {
+      insert += ", memo" + std::to_string(m);
+      values += ", ?" + std::to_string(index++);
+    }
+    prepare(st_->insert, insert + ") VALUES (" + values + ")");
+    for (size_t k = 1; k <= layout_.keys.size(); ++k) {
+      const std::string column = "key" + std::to_string(k);
+      const std::string select = "SELECT id, data, " + column + memo_columns + " FROM records WHERE ";
+      prepare(st_->after.emplace_back(), select + column + " > ?1 ORDER BY " + column + " LIMIT 1");
+      prepare(st_->first_in_range.emplace_back(),
+              select + column + " >= ?1 AND " + column + " < ?2 ORDER BY " + column + " LIMIT 1");
+    }
+    return rc;
+  }
+
+  // UPDATE of the data, the memos and the key columns in `changed`; ?1 data, ?2 id, ?3 the
+  // data as read (the record must still hold it), then the memos, then the key columns.
+  Statement& UpdateStatement(uint64_t changed) {
+    Statement& s = st_->updates[changed];
+    if (s.Prepared()) return s;
+    std::string sql = "UPDATE records SET data = ?1";
+    int index = 4;
+    for (size_t m = 1; m <= layout_.memos.size(); ++m) {
+      sql += ", memo" + std::to_string(m) + " = ?" + std::to_string(index++);
+    }
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if ((changed >> k & 1) != 0) {
+        sql += ", key" + std::to_string(k + 1) + " = ?" + std::to_string(index++);
+      }
+    }
+    s.Prepare(db_, sql + " WHERE id = ?2 AND data = ?3");
+    return s;
+  }
+
+  // 40 when a record other than `own_id` holds `value` on a unique key; an all-blank value
+  // of an optional key is exempt.
+  int CheckUnique(size_t k, const std::string& value, int64_t own_id) {
+    const KeyDecl& key = layout_.keys[k];
+    if ((key.flags & kDup) != 0) return kNoError;
+    if ((key.flags & kOpt) != 0 && IsBlankKeyValue(layout_, key, record_)) return kNoError;
+    Statement& s = st_->first_in_range[k];
+    s.Bind(1, value);
+    const std::string end = PrefixEnd(value, column_lengths_[k]);
+    s.Bind(2, end);
+    const int rc = s.Step();
+    const int64_t id = rc == SQLITE_ROW ? s.Int(0) : 0;
+    s.Reset();
+    if (rc == SQLITE_ROW && id != own_id) {
+      return Done(kDuplicateKey, std::string("Ya existe un registro con ese valor de ") + key.name +
+                                     " en " + path_);
+    }
+    return rc == SQLITE_ROW || rc == SQLITE_DONE ? kNoError : FailSql(rc);
+  }
+
+  int StepRow(Statement& s, Row* row) {
+    const int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+      row->id = s.Int(0);
+      row->data = s.Blob(1);
+      row->column = s.Blob(2);
+      row->memos.clear();
+      for (size_t m = 0; m < memos_.size(); ++m) row->memos.emplace_back(s.Blob(3 + static_cast<int>(m)));
+    }
+    s.Reset();
+    return rc;
+  }
+
+  // Reads the record that follows the position into ahead_ (empty past the end).
+  int FetchAhead() {
+    Statement& s = st_->after[key_];
+    s.Bind(1, bound_);
+    Row row;
+    const int rc = StepRow(s, &row);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    ahead_.emplace(rc == SQLITE_ROW ? std::optional<Row>(std::move(row)) : std::nullopt);
+    ahead_key_ = key_;
+    ahead_bound_ = bound_;
+    ahead_group_ = in_group_ ? group_serial_ : 0;
+    ahead_changes_ = sqlite3_total_changes64(db_);
+    return kNoError;
+  }
+
+  // The record read ahead by Eof is still what Next would read: same position, and no write
+  // since, by this instance (the change count) or by anyone else (this instance's write group
+  // has kept other writers out since the read).
+  bool AheadIsCurrent() const {
+    return ahead_.has_value() && ahead_key_ == key_ && ahead_bound_ == bound_ && in_group_ &&
+           ahead_group_ == group_serial_ && ahead_changes_ == sqlite3_total_changes64(db_);
+  }
+
+  int Load(const Row& row) {
+    if (row.data.size() != layout_.length) return FailDamaged(SQLITE_CORRUPT);
+    std::memcpy(record_, row.data.data(), layout_.length);
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      const uint32_t size = layout_.memos[m].size;
+      const size_t stored = std::min<size_t>(row.memos[m].size(), size);
+      std::memcpy(memos_[m], row.memos[m].data(), stored);
+      std::memset(memos_[m] + stored, 0, size - stored);
+    }
+    current_id_ = row.id;
+    current_data_ = row.data;
+    bound_ = row.column;
+    return Done(kNoError);
+  }
+
+  int BeginGroup() {
+    if (in_group_) return kNoError;
+    int rc = st_->begin.Step();
+    st_->begin.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    rc = st_->max_id.Step();
+    next_id_ = st_->max_id.Int(0) + 1;
+    st_->max_id.Reset();
+    if (rc != SQLITE_ROW) {
+      st_->rollback.Step();
+      st_->rollback.Reset();
+      return FailSql(rc);
+    }
+    in_group_ = true;
+    ++group_serial_;
+    group_start_ = Clock::now();
+    RegisterOpenGroup(this);
+    return kNoError;
+  }
+
+  // Commits (or rolls back) the open group. When a commit fails and SQLite has rolled the
+  // group back, the group is over; when it is merely busy, it stays open.
+  int EndGroup(bool unregister, bool roll_back = false) {
+    Statement& s = roll_back ? st_->rollback : st_->commit;
+    const int rc = s.Step();
+    s.Reset();
+    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) return rc;
+    in_group_ = false;
+    if (unregister) UnregisterOpenGroup(this);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  }
+
+  int AfterWrite() {
+    if (Clock::now() - group_start_ >= kCommitInterval) {
+      const int rc = EndGroup(true);
+      if (rc != SQLITE_OK && !in_group_) return FailSql(rc);
+    }
+    return Done(kNoError);
+  }
+
+  // Closing the connection rolls back a group still open.
+  void ReleaseHandles() {
+    if (in_group_) UnregisterOpenGroup(this);
+    st_.reset();
+    if (db_ != nullptr) sqlite3_close(db_);
+    db_ = nullptr;
+    if (lock_fd_ >= 0) close(lock_fd_);
+    lock_fd_ = -1;
+    whole_locked_ = false;
+    damaged_ = false;
+    in_group_ = false;
+    ahead_.reset();
+    current_id_ = 0;
+    key_ = -1;
+  }
+
+  const RecordLayout& layout_;
+  uint8_t* const record_;
+  const std::vector<uint8_t*> memos_;
+  std::vector<size_t> column_lengths_;  // per key: value bytes + 8 id bytes
+
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<Statements> st_;
+  int lock_fd_ = -1;
+  bool whole_locked_ = false;
+  bool damaged_ = false;
+  std::string damage_detail_;
+  int pending_error_ = kNoError;  // a background commit that failed, told by the next call
+  std::string pending_detail_;
+
+  bool in_group_ = false;
+  uint64_t group_serial_ = 0;
+  Clock::time_point group_start_;
+  int64_t next_id_ = 0;
+
+  int key_ = -1;          // the key of the position, -1 before the first Set
+  std::string bound_;     // the position: Next reads the first column above it
+  int64_t current_id_ = 0;  // the record last read or added, 0 for none
+  std::string current_data_;
+
+  std::optional<std::optional<Row>> ahead_;
+  int ahead_key_ = -1;
+  std::string ahead_bound_;
+  uint64_t ahead_group_ = 0;
+  int64_t ahead_changes_ = 0;
+};
+
+KeyedFile::KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos)
+    : impl_(std::make_unique<Impl>(layout, record, memos)) {}
+
+KeyedFile::~KeyedFile() = default;
+
+#define LOCKED(call)                      \
+  std::lock_guard lock(impl_->mutex_); \
+  return impl_->call
+
+int KeyedFile::Create(std::string_view path) { LOCKED(Create(path)); }
+int KeyedFile::Open(std::string_view path, int mode) { LOCKED(Open(path, mode)); }
+int KeyedFile::Close() { LOCKED(Close()); }
+bool KeyedFile::IsOpen() const { LOCKED(IsOpen()); }
+int KeyedFile::Set(int key) { LOCKED(Set(key)); }
+int KeyedFile::SetStart(int key) { LOCKED(SetStart(key)); }
+int KeyedFile::Next() { LOCKED(Next()); }
+bool KeyedFile::Eof() { LOCKED(Eof()); }
+int KeyedFile::Get(int key) { LOCKED(Get(key)); }
+int KeyedFile::Put() { LOCKED(Put()); }
+int KeyedFile::Add() { LOCKED(Add()); }
+int KeyedFile::Delete() { LOCKED(Delete()); }
+int KeyedFile::Records() { LOCKED(Records()); }
+int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
+int KeyedFile::Unlock() { LOCKED(Unlock()); }
+int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
+std::unique_ptr<KeyedFile::State> KeyedFile::Save() const {
+  auto state = std::make_unique<State>();
+  std::lock_guard lock(impl_->mutex_);
+  state->data_ = impl_->Save();
+  return state;
+}
+void KeyedFile::Restore(const State& state, bool restore_buffer) {
+  LOCKED(Restore(*state.data_, restore_buffer));
+}
+
+#undef LOCKED
+
+int KeyedFile::Code() const { return impl_->code_; }
+std::string_view KeyedFile::Text() const { return ErrorText(impl_->code_); }
+const std::string& KeyedFile::Path() const { return impl_->path_; }
+std::string KeyedFile::Detail() const {
+  return impl_->detail_.empty() ? std::string(Text()) : impl_->detail_;
+}
+
+}  // namespace files

@@ -1,0 +1,59 @@
+// A small table for the drivers' tests: the key types and attributes the catalogue uses.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "platform/files/keyed_file.h"
+#include "platform/files/layout.h"
+
+namespace files::test {
+
+// CODE LONG, NAME CSTRING(11), CITY STRING(8), AMOUNT DECIMAL(9,2), TAG BYTE.
+inline constexpr FieldDecl kFields[] = {
+    {"T:CODE", FieldType::Long, 0, 4, 0, 0},
+    {"T:NAME", FieldType::CString, 4, 11, 0, 0},
+    {"T:CITY", FieldType::String, 15, 8, 0, 0},
+    {"T:AMOUNT", FieldType::Decimal, 23, 5, 9, 2},
+    {"T:TAG", FieldType::Byte, 28, 1, 0, 0},
+};
+inline constexpr KeyPart kByCode[] = {{0, false}};
+inline constexpr KeyPart kByName[] = {{1, false}};
+inline constexpr KeyPart kByCityCodeDown[] = {{2, false}, {0, true}};
+inline constexpr KeyPart kByTag[] = {{4, false}};
+inline constexpr KeyDecl kKeys[] = {
+    {"T:KEYCODE", kByCode, kOpt | kNoCase | kPrimary},
+    {"T:KEYNAME", kByName, kDup | kNoCase},
+    {"T:KEYCITY", kByCityCodeDown, kDup},
+    {"T:KEYTAG", kByTag, kOpt},
+};
+inline constexpr RecordLayout kLayout = {29, kFields, kKeys, {}};
+
+enum Key { kCode = 0, kName = 1, kCity = 2, kTag = 3 };
+
+// One record buffer with its file instance.
+struct Table {
+  uint8_t record[29] = {};
+  KeyedFile file{kLayout, record};
+
+  void Clear() { std::memset(record, 0, sizeof record); }
+  void Fill(int32_t code, const std::string& name, const std::string& city = "", uint8_t tag = 0) {
+    Clear();
+    SetCode(code);
+    std::memcpy(record + 4, name.data(), std::min<size_t>(name.size(), 10));
+    std::memset(record + 15, ' ', 8);
+    std::memcpy(record + 15, city.data(), std::min<size_t>(city.size(), 8));
+    record[28] = tag;
+  }
+  void SetCode(int32_t code) { std::memcpy(record, &code, 4); }
+  int32_t Code() const {
+    int32_t code;
+    std::memcpy(&code, record, 4);
+    return code;
+  }
+  std::string Name() const { return reinterpret_cast<const char*>(record + 4); }
+  uint8_t& Amount() { return record[23]; }  // a byte of the amount, changed by rewrites
+};
+
+}  // namespace files::test
