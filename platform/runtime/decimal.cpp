@@ -1,5 +1,6 @@
 #include "platform/runtime/decimal.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,12 @@ constexpr std::array<Int128, Decimal::kMaxDigits + 1> kPow10 = MakePowers();
 Int128 Abs128(Int128 v) { return v < 0 ? -v : v; }
 
 bool MulOverflows(Int128 a, Int128 b, Int128* out) { return __builtin_mul_overflow(a, b, out); }
+
+// *v × 10^by; false when that does not fit 128 bits (*v is then unspecified).
+bool ScaleUp(Int128* v, int by) {
+  if (*v == 0) return true;
+  return by <= Decimal::kMaxDigits && !MulOverflows(*v, kPow10[static_cast<size_t>(by)], v);
+}
 
 // The magnitude's digits, most significant first; "0" for zero.
 std::string Digits(Int128 v) {
@@ -58,10 +65,8 @@ Decimal Decimal::Make(Int128 units, int places) {
 
 Decimal Decimal::WithPlaces(int places) const {
   if (places <= places_) return *this;
-  Int128 units;
-  if (MulOverflows(units_, kPow10[static_cast<size_t>(places - places_)], &units)) {
-    throw DecimalError("decimal result beyond 38 digits");
-  }
+  Int128 units = units_;
+  if (!ScaleUp(&units, places - places_)) throw DecimalError("decimal result beyond 38 digits");
   return Make(units, places);
 }
 
@@ -69,36 +74,24 @@ std::optional<Decimal> Decimal::Parse(std::string_view text) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return Decimal();
   text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
 
-  size_t i = 0;
-  const bool negative = text[0] == '-';
-  if (negative) ++i;
+  const size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);  // trailing zeros say nothing
+  if (fraction.size() > static_cast<size_t>(kMaxPlaces)) return std::nullopt;
+
   Int128 units = 0;
-  int significant = 0, places = 0, pending_zeros = 0;
-  bool any_digit = false, in_fraction = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.' && !in_fraction) {
-      in_fraction = true;
-      continue;
+  for (const std::string_view part : {whole, fraction}) {
+    for (const char c : part) {
+      if (c < '0' || c > '9' || units >= kPow10[kMaxDigits - 1]) return std::nullopt;
+      units = units * 10 + (c - '0');
     }
-    if (c < '0' || c > '9') return std::nullopt;
-    any_digit = true;
-    if (in_fraction && c == '0') {  // kept back until a later digit proves it significant
-      ++pending_zeros;
-      continue;
-    }
-    for (int z = 0; z <= pending_zeros; ++z) {
-      const int digit = z == pending_zeros ? c - '0' : 0;
-      if (units != 0 || digit != 0) ++significant;
-      if (significant > kMaxDigits) return std::nullopt;
-      units = units * 10 + digit;
-      if (in_fraction) ++places;
-    }
-    pending_zeros = 0;
   }
-  if (!any_digit || places > kMaxPlaces) return std::nullopt;
-  return Decimal(negative ? -units : units, places);
+  return Decimal(negative ? -units : units, static_cast<int>(fraction.size()));
 }
 
 std::string Decimal::ToText() const {
@@ -163,10 +156,8 @@ Decimal Decimal::Divide(const Decimal& dividend, const Decimal& divisor, int pla
   const int shift = places + divisor.places_ - dividend.places_;
   Int128 numerator = dividend.units_, denominator = divisor.units_;
   if (shift >= 0) {
-    if (MulOverflows(numerator, kPow10[static_cast<size_t>(shift)], &numerator)) {
-      throw DecimalError("decimal result beyond 38 digits");
-    }
-  } else if (MulOverflows(denominator, kPow10[static_cast<size_t>(-shift)], &denominator)) {
+    if (!ScaleUp(&numerator, shift)) throw DecimalError("decimal result beyond 38 digits");
+  } else if (!ScaleUp(&denominator, -shift)) {
     return Decimal(0, places);  // the denominator outgrows any numerator: quotient cut to 0
   }
   return Make(numerator / denominator, places);
@@ -179,9 +170,9 @@ std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
   Int128 ma = Abs128(a.units_), mb = Abs128(b.units_);
   bool a_larger = false, b_larger = false;
   if (a.places_ < b.places_) {
-    a_larger = MulOverflows(ma, kPow10[static_cast<size_t>(b.places_ - a.places_)], &ma);
+    a_larger = !ScaleUp(&ma, b.places_ - a.places_);
   } else if (b.places_ < a.places_) {
-    b_larger = MulOverflows(mb, kPow10[static_cast<size_t>(a.places_ - b.places_)], &mb);
+    b_larger = !ScaleUp(&mb, a.places_ - b.places_);
   }
   std::strong_ordering magnitude = a_larger   ? std::strong_ordering::greater
                                    : b_larger ? std::strong_ordering::less

@@ -23,23 +23,25 @@ class DecimalError : public std::runtime_error {
 };
 
 // A value units × 10^-places, held in a 128-bit integer: exact for any number of up to
-// 38 significant digits with at most 30 of them after the point.
+// 38 significant digits with at most 30 of them after the point. Every `places` argument
+// below lies in 0 to kMaxPlaces, and every `digits` argument in 1 to kMaxDigits.
 class Decimal {
  public:
   static constexpr int kMaxDigits = 38;
   static constexpr int kMaxPlaces = 30;
 
   constexpr Decimal() = default;  // zero
-  static Decimal FromInt(int64_t value) { return Decimal(value, 0); }
-  // units × 10^-places (places 0 to kMaxPlaces); DecimalError beyond kMaxDigits digits.
+  static constexpr Decimal FromInt(int64_t value) { return Decimal(value, 0); }
+  // units × 10^-places; DecimalError beyond kMaxDigits digits.
   static Decimal FromUnits(Int128 units, int places) { return Make(units, places); }
   // The value × 10^places, cut toward zero: the units of a field with `places` decimals.
   Int128 UnitsAt(int places) const { return Truncate(places).WithPlaces(places).units_; }
 
-  // Text to number: optional leading and trailing blanks, an optional leading "-", digits
-  // with an optional "." among or after or before them (at least one digit). A text that
-  // is empty or all blank is 0, as a blank setting reads as 0. Anything else, or a number
-  // beyond the limits above, gives nullopt; the caller decides what that means.
+  // Text to number: an optional leading "-", then digits with at most one "." anywhere
+  // among them ("12", "12.5", ".5", "12."), at least one digit; blanks before and after
+  // are ignored. A text that is empty or all blank is 0, as a blank setting reads as 0.
+  // Anything else ("+1", "1 2", "1e5", "1,5"), or a number beyond the limits above, gives
+  // nullopt; the caller decides what that means.
   static std::optional<Decimal> Parse(std::string_view text);
 
   // Number to text: every significant decimal, no trailing zeros, no point when there are
@@ -51,7 +53,6 @@ class Decimal {
   double ToDouble() const;
 
   int Sign() const { return units_ < 0 ? -1 : units_ > 0 ? 1 : 0; }
-  Decimal Abs() const { return units_ < 0 ? -*this : *this; }
 
   // The value cut toward zero, or rounded half away from zero, to `places` decimals.
   Decimal Truncate(int places) const;
@@ -67,7 +68,8 @@ class Decimal {
   friend Decimal operator-(const Decimal& a, const Decimal& b);
   // A product keeps at most kMaxPlaces decimals; further ones are cut toward zero.
   friend Decimal operator*(const Decimal& a, const Decimal& b);
-  // The quotient cut toward zero after `places` decimals.
+  // The quotient cut toward zero after `places` decimals; DecimalError when the divisor
+  // is zero.
   static Decimal Divide(const Decimal& dividend, const Decimal& divisor, int places);
 
   friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);

@@ -53,6 +53,9 @@ TEST(Decimal, ArithmeticIsExact) {
   EXPECT_EQ(Decimal::Divide(D("-2"), D("3"), 5).ToText(), "-0.66666");
   EXPECT_EQ(Decimal::Divide(D("12345678901234567.89"), D("100000"), 8).ToText(), "123456789012.3456789");
   EXPECT_EQ(Decimal::Divide(D("1"), D("1000"), 2).ToText(), "0");
+  const Decimal tiny = D("0.000000000000000000000000000001");
+  EXPECT_EQ(Decimal::Divide(tiny, D("99999999999999999999999999999999999999"), 30).ToText(), "0");
+  EXPECT_EQ(Decimal::Divide(Decimal(), tiny, 30).ToText(), "0");
 }
 
 TEST(Decimal, FailsLoudlyInsteadOfWrapping) {
@@ -60,6 +63,7 @@ TEST(Decimal, FailsLoudlyInsteadOfWrapping) {
   EXPECT_THROW(big + D("1"), DecimalError);
   EXPECT_THROW(big * D("10"), DecimalError);
   EXPECT_THROW(Decimal::Divide(D("1"), Decimal(), 2), DecimalError);
+  EXPECT_THROW(Decimal::Divide(D("1"), D("0.000000000000000000000000000001"), 30), DecimalError);
   EXPECT_EQ((big - big).ToText(), "0");
 }
 

@@ -1,0 +1,116 @@
+#include "app/amount_conversion.h"
+
+#include <optional>
+
+#include "app/globals.h"
+#include "platform/runtime/picture.h"
+#include "platform/runtime/text.h"
+
+namespace app {
+namespace {
+
+using runtime::Decimal;
+
+const char kError[] = "Error";
+const Decimal kHalf = Decimal::FromUnits(5, 1);
+
+// Decimals kept by the division by the factor. Rounding needs the first three decimals of
+// the quotient exactly; with the factor 100000.00 every quotient of an amount of up to
+// five decimals is exact at ten.
+constexpr int kQuotientPlaces = 10;
+
+// The working value of a text: the platform's text-to-number, which makes 0 of a text
+// that is not a number.
+Decimal Value(std::string_view text) { return Decimal::Parse(text).value_or(Decimal()); }
+
+// Arithmetic beyond what a Decimal holds gives "Error", never a wrapped value.
+template <typename F>
+std::string OrError(F compute) {
+  try {
+    return compute();
+  } catch (const runtime::DecimalError&) {
+    return kError;
+  }
+}
+
+bool IsError(std::string_view text) { return runtime::Upper(runtime::Clip(text)) == "ERROR"; }
+
+}  // namespace
+
+std::string ConvierteMonto(std::string_view amount) {
+  return OrError([&]() -> std::string {
+    const std::string x = runtime::Deformat(amount);
+    if (!runtime::IsNumeric(x)) return kError;
+    const Decimal value = Value(x);
+    if (value < Decimal::FromInt(1000) && value >= Decimal()) return "0.01";
+    const std::optional<Decimal> factor = GLO::FACTORC.Fit(19, 4);
+    if (!factor || *factor == Decimal()) return kError;
+    return RedondeaMonto(Decimal::Divide(value, *factor, kQuotientPlaces).ToText(), 2);
+  });
+}
+
+std::string RedondeaMonto(std::string_view amount, int decimals) {
+  return OrError([&]() -> std::string {
+    const std::string digit = DigitoRedondeo(amount, decimals);
+    if (IsError(digit)) return kError;
+    const Decimal d = Value(digit);
+    const std::string truncated = FormateaDecimales(amount, decimals);
+    const Decimal step = Decimal::Divide(Decimal::FromInt(1), Decimal::FromInt(PotenciaDiez(10, decimals)), decimals);
+    std::string r = truncated;
+    if (d >= kHalf) {
+      r = (Value(truncated) + step).ToText();
+    } else if (d <= -kHalf) {
+      r = (Value(truncated) - step).ToText();
+    }
+    if (decimals < 2 || decimals > 5) return r;
+    return runtime::FormatNumber(Value(r), "n-_19." + std::to_string(decimals));
+  });
+}
+
+std::string DigitoRedondeo(std::string_view amount, int decimals) {
+  return OrError([&]() -> std::string {
+    const std::string a = FormateaDecimales(amount, decimals + 1);
+    if (IsError(a)) return kError;
+    const std::string b = FormateaDecimales(amount, decimals);
+    if (IsError(b)) return kError;
+    return ((Value(a) - Value(b)) * Decimal::FromInt(PotenciaDiez(10, decimals))).ToText();
+  });
+}
+
+std::string FormateaDecimales(std::string_view amount, int decimals) {
+  std::string t = runtime::Deformat(amount);
+  if (!runtime::IsNumeric(t) || decimals < 0) return kError;
+  t = std::string(runtime::Clip(t));
+  size_t point = t.find('.');  // 0-based here: the digits after it start at point + 1
+  if (point == std::string::npos) {
+    point = t.size();
+    t += ".0000";
+  } else if (point + 1 == t.size()) {
+    t += "0000";
+  }
+  const size_t have = t.size() - point - 1;
+  const auto wanted = static_cast<size_t>(decimals);
+  if (wanted < have) return t.substr(0, point + 1 + wanted);
+  return t + std::string(wanted - have, '0');
+}
+
+int32_t PotenciaDiez(int32_t base, int32_t exponent) {
+  if (exponent < 0) throw runtime::DecimalError("negative exponent");
+  if (base == 0 || base == 1) return exponent == 0 ? 1 : base;  // no loop over a huge exponent
+  if (base == -1) return exponent % 2 == 0 ? 1 : -1;
+  int64_t power = 1;
+  for (int32_t i = 0; i < exponent; ++i) {
+    power *= base;
+    if (power > INT32_MAX || power < INT32_MIN) throw runtime::DecimalError("power beyond 32 bits");
+  }
+  return static_cast<int32_t>(power);
+}
+
+bool ConvertAmountField(uint8_t* field, int digits) {
+  const std::optional<std::string> amount = runtime::DecimalFieldText(field, digits, 2);
+  if (!amount) return false;
+  const std::optional<Decimal> converted = Decimal::Parse(ConvierteMonto(*amount));
+  return converted && runtime::StoreDecimalField(field, digits, 2, *converted);
+}
+
+}  // namespace app

@@ -1,0 +1,7 @@
+#include "app/globals.h"
+
+namespace app::GLO {
+
+constinit runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
+
+}  // namespace app::GLO
