@@ -116,7 +116,6 @@ class ConversionRun {
     const catalogue::Table table = t.key.table;
     files::KeyedFile& file = *catalogue::FileOf(table);
     uint8_t* record = catalogue::RecordOf(table);
-    int count = 0;
     // A file that cannot be opened is reported and counts as empty. The walk starts at the
     // start of the key, so that no record sorts below where it begins.
     if (file.Open(catalogue::DiskName(table), files::kReadWriteDenyNone) != files::kNoError) {
@@ -124,21 +123,32 @@ class ConversionRun {
       ArchivoVacio();
       return;
     }
-    if (file.SetStart(t.key.index) != files::kNoError) FileError(t, file);
-    bool first = true;
-    while (file.Code() == files::kNoError) {
-      // A read that fails ends the table; its buffer is never converted nor written.
+    int count = 0;
+    if (file.SetStart(t.key.index) == files::kNoError) {
+      count = ConvertRecords(t, file, record);
+    } else {
+      FileError(t, file);
+    }
+    if (count == 0) ArchivoVacio();
+    if (file.Close() != files::kNoError) FileError(t, file);
+  }
+
+  // Reads the table in key order from where it stands and converts every record; returns
+  // the number of records read. A read that fails ends the table, and its buffer is never
+  // converted nor written.
+  int ConvertRecords(const ConvertedTable& t, files::KeyedFile& file, uint8_t* record) {
+    int count = 0;
+    for (;;) {
       if (file.Eof()) {
         if (file.Code() != files::kNoError) FileError(t, file);
-        break;
+        return count;
       }
       if (file.Next() != files::kNoError) {
         FileError(t, file);
-        break;
+        return count;
       }
       ++count;
-      const bool repaint = first || RepaintDue();
-      first = false;
+      const bool repaint = count == 1 || RepaintDue();
       if (repaint) {
         Status("  --> Procesando " + t.progress(record));
         window_.Display(kStatusLine);
@@ -146,8 +156,6 @@ class ConversionRun {
       ConvertRecord(t, file, record, repaint);
       ui::Yield();
     }
-    if (count == 0) ArchivoVacio();
-    if (file.Close() != files::kNoError) FileError(t, file);
   }
 
   // Converts every amount of the record in the buffer and writes it back. A record with a
