@@ -1,7 +1,8 @@
 #!/bin/sh
 # The real program under a virtual X server, driven by xdotool as a person would: it
-# starts in a demo suite, the demo user logs in, the backup and the conversion buttons are
-# pressed (each answers with its box), and the exit is confirmed. Screenshots stay in the
+# starts in a demo suite, the demo user logs in, the backup button is pressed (its box
+# answers), the conversion button opens the conversion window, which is closed again, and
+# the exit is confirmed. Screenshots stay in the
 # output folder. Skips (77) where no X server can be started.
 #   main_window_smoke_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER
 set -eu
@@ -32,6 +33,7 @@ session() {
   ./dinarvexsor >"$out/program.out" 2>&1 &
   pid=$!
   focus "^Reconversi"
+  main=$win
   xdotool type --delay 30 DEMO
   xdotool key Tab
   xdotool type --delay 30 demo123
@@ -41,11 +43,22 @@ session() {
   xdotool key Return
   focus "^Informaci"
   xdotool key Return
-  focus "^Reconversi"
+  xdotool windowfocus "$main"
+  sleep 0.3
   xdotool key Tab Return
-  focus "^Informaci"
-  xdotool key Return
-  focus "^Reconversi"
+  conversion=""
+  while [ -z "$conversion" ]; do
+    sleep 0.3
+    conversion=$(xdotool search --name "^Reconversi" | grep -vx "$main" | head -n 1 || true)
+  done
+  xdotool windowfocus "$conversion"
+  sleep 0.5
+  shot conversion_window
+  # Its "Cerrar" button, by where the conversion window places it.
+  xdotool mousemove --window "$conversion" 580 454 click 1
+  sleep 0.5
+  xdotool windowfocus "$main"
+  sleep 0.3
   xdotool key Tab Return
   focus "^Confirmar"
   shot exit_question
