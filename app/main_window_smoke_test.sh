@@ -2,8 +2,8 @@
 # The real program under a virtual X server, driven by xdotool as a person would: it
 # starts in a demo suite, the demo user logs in, the backup button is pressed (its box
 # answers), the conversion button opens the conversion window, which is closed again, and
-# the exit is confirmed. Screenshots stay in the
-# output folder. Skips (77) where no X server can be started.
+# the exit is confirmed. Screenshots stay in the output folder. Skips (77) where no X
+# server can be started.
 #   main_window_smoke_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER
 set -eu
 source=$1
@@ -11,14 +11,7 @@ build=$2
 out=$3
 
 shot() {
-  if command -v xwd >/dev/null 2>&1; then
-    xwd -root -silent -out "$out/$1.xwd"
-    if command -v convert >/dev/null 2>&1; then convert "$out/$1.xwd" "$out/$1.png" || true; fi
-  elif command -v import >/dev/null 2>&1; then
-    import -window root "$out/$1.png"
-  else
-    echo "no screenshot: neither xwd nor import is installed"
-  fi
+  "$source/tools/screenshot.sh" "$out/$1"
 }
 
 # Waits for a window whose title begins with $1 and gives it the focus.
