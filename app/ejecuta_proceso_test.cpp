@@ -59,7 +59,7 @@ void FillRecord(Table table, int i, uint8_t* record) {
       case files::FieldType::Short: library::SetFieldNumber(f, record, i - 2); break;
       case files::FieldType::Byte: record[f.offset] = static_cast<uint8_t>(i % 2); break;
       case files::FieldType::CString:
-      case files::FieldType::String: library::SetFieldText(f, record, "R" + std::to_string(i)); break;
+      case files::FieldType::String: library::SetFieldText(f, record, std::string("R").append(std::to_string(i))); break;
       case files::FieldType::Decimal:
         if (f.places == 2 && f.digits >= 11) {
           ASSERT_TRUE(runtime::StoreDecimalField(record + f.offset, f.digits, f.places,
