@@ -1,5 +1,571 @@
 #include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-TEST(Catalogue, Builds) {}
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "catalogue/disk_names.h"
+#include "catalogue/fields.h"
+#include "catalogue/modules.h"
+#include "catalogue/name_variables.h"
+#include "catalogue/record.h"
+#include "catalogue/table_managers.h"
+#include "platform/library/bindings.h"
+
+namespace catalogue {
+namespace {
+
+namespace fs = std::filesystem;
+using library::kLevelBenign;
+using library::kLevelNotify;
+
+struct RecordingDisplay : library::MessageDisplay {
+  std::vector<std::string> texts;
+  void Show(int, std::string_view, std::string_view text) override { texts.emplace_back(text); }
+};
+
+// A catalogue whose tables all have their files in a fresh folder, which is also the
+// current folder (for the fixed-name table).
+class CatalogueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/catalogue_test_XXXXXX";
+    folder_ = mkdtemp(pattern);
+    previous_ = fs::current_path();
+    fs::current_path(folder_);
+    for (size_t i = 0; i < kTableCount; ++i) {
+      Table table = static_cast<Table>(i);
+      SetDiskName(table, (folder_ / (std::string(Def(table).label) + ".VQF")).string());
+    }
+    errors_.SetDisplay(&display_);
+    CatalogInit(errors_);
+  }
+  void TearDown() override {
+    CatalogKill();
+    fs::current_path(previous_);
+    fs::remove_all(folder_);
+  }
+
+  static TableFileManager& Fm(Table table) { return *FileManagerOf(table); }
+  static TableRelationManager& Rm(Table table) { return *RelationManagerOf(table); }
+
+  // Adds a new primed record after `fill` sets its fields.
+  template <class Fill>
+  void Add(Table table, Fill fill) {
+    ASSERT_EQ(Fm(table).Open(), kLevelBenign);
+    ASSERT_EQ(Fm(table).PrimeRecord(), kLevelBenign);
+    fill();
+    ASSERT_EQ(Fm(table).Insert(), kLevelBenign) << Def(table).label;
+    Fm(table).Close();
+  }
+
+  // The values of `field` over the table, in the order of its first key.
+  std::vector<std::string> Column(const FieldRef& field) {
+    TableFileManager& fm = Fm(field.table);
+    EXPECT_EQ(fm.Open(), kLevelBenign);
+    std::vector<std::string> values;
+    EXPECT_EQ(fm.SetStart(0), kLevelBenign);
+    while (fm.Next() == kLevelBenign) values.push_back(GetText(field));
+    fm.Close();
+    return values;
+  }
+
+  fs::path folder_, previous_;
+  library::ErrorManager errors_;
+  RecordingDisplay display_;
+};
+
+// Every declaration is consistent: fields lie in the record without overlaps, keys and
+// links name fields and keys that exist, aliases share their table's layout.
+TEST(CatalogueData, EveryTableIsConsistent) {
+  size_t aliases = 0, keys = 0;
+  std::map<int, int> flag_counts;
+  for (size_t i = 0; i < kTableCount; ++i) {
+    const TableDef& def = Def(static_cast<Table>(i));
+    SCOPED_TRACE(def.label);
+    ASSERT_EQ(static_cast<size_t>(def.id), i);
+    const files::RecordLayout& layout = def.layout;
+    uint32_t end = 0;
+    for (const files::FieldDecl& field : layout.fields) {
+      ASSERT_EQ(std::string(field.name).rfind(std::string(def.prefix) + ":", 0), 0u);
+      if (field.type == files::FieldType::Group) continue;
+      ASSERT_GE(field.offset, end);  // a gap only where reserved bytes lie
+      end = field.offset + field.size;
+    }
+    EXPECT_EQ(end, layout.length);
+    ASSERT_EQ(def.keys.size(), layout.keys.size());
+    for (const files::KeyDecl& key : layout.keys) {
+      ++keys;
+      ++flag_counts[key.flags];
+      for (const files::KeyPart& part : key.parts) ASSERT_LT(part.field, layout.fields.size());
+    }
+    for (const RelationDecl& relation : def.relations) {
+      const TableDef& other = Def(relation.related);
+      if (relation.mirror) continue;
+      ASSERT_LT(relation.related_key, other.layout.keys.size());
+      for (const Link& link : relation.links) {
+        ASSERT_LT(link.mine, layout.fields.size());
+        ASSERT_LT(link.theirs, other.layout.fields.size());
+      }
+    }
+    for (const FieldCheck& check : def.checks) {
+      ASSERT_LT(check.field, layout.fields.size());
+      if (check.kind == CheckKind::InFile) {
+        ASSERT_LT(check.parent_key, Def(check.parent).layout.keys.size());
+      }
+    }
+    if (def.is_alias) {
+      ++aliases;
+      const TableDef& table = Def(def.alias_of);
+      EXPECT_LT(table.id, def.id);  // its table is constructed and initialised first
+      EXPECT_EQ(table.layout.length, layout.length);
+      EXPECT_EQ(table.layout.keys.size(), layout.keys.size());
+      EXPECT_EQ(NameVariableOf(def.id), NameVariableOf(table.id));
+    }
+  }
+  EXPECT_EQ(aliases, 41u);
+  EXPECT_EQ(keys, 580u);
+  EXPECT_EQ(flag_counts, (std::map<int, int>{{0x07, 351}, {0x16, 166}, {0x06, 50}, {0x03, 4},
+                                             {0x14, 4}, {0x12, 3}, {0x02, 1}, {0x05, 1}}));
+  EXPECT_EQ(DiskFiles().size(), 116u);
+  EXPECT_EQ(Def(Table::ParameML).layout.length, 7799u);
+  EXPECT_EQ(PAR::FACTORCONVERSION.table, Table::ParameML);
+}
+
+TEST(CatalogueData, NameVariablesAreSharedAndCut) {
+  SetDiskName(Table::BAN1Alias, std::string(200, 'x'));
+  EXPECT_EQ(DiskName(Table::Bancos), std::string(125, 'x'));  // CSTRING(126)
+  SetDiskName(Table::Tagsave, "ignored");
+  EXPECT_EQ(DiskName(Table::Tagsave), "");
+  EXPECT_EQ(DiskName(Table::TEMPDETMOV), "");
+}
+
+// One pass over the whole dictionary: every table is created, primed, written and read
+// back in every key's order; every alias reads its table's record by each of its keys.
+TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
+  FileOf(Table::AATabalsis)->Create(DiskName(Table::AATabalsis));  // never created on open
+  for (size_t i = 0; i < kTableCount; ++i) {
+    const Table table = static_cast<Table>(i);
+    const TableDef& def = Def(table);
+    SCOPED_TRACE(def.label);
+    TableFileManager& fm = Fm(table);
+    ASSERT_EQ(fm.Open(), kLevelBenign);
+    if (!def.is_alias) {
+      ASSERT_EQ(fm.PrimeRecord(), kLevelBenign);
+      ASSERT_EQ(fm.Insert(), kLevelBenign);
+    }
+    const std::vector<uint8_t> written = fm.LastRead().empty()
+                                             ? Fm(def.alias_of).LastRead()
+                                             : fm.LastRead();
+    if (def.layout.keys.empty()) {
+      EXPECT_EQ(FileOf(table)->Records(), 1);
+    }
+    for (size_t key = 0; key < def.layout.keys.size(); ++key) {
+      std::memset(RecordOf(table), 0, def.layout.length);
+      ASSERT_EQ(fm.SetStart(static_cast<int>(key)), kLevelBenign);
+      ASSERT_EQ(fm.Next(), kLevelBenign) << "key " << key;
+      EXPECT_TRUE(std::equal(written.begin(), written.end(), RecordOf(table)));
+      EXPECT_EQ(fm.Next(), kLevelNotify);
+    }
+    EXPECT_EQ(fm.Close(), kLevelBenign);
+  }
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+TEST_F(CatalogueTest, KillLeavesEveryReferenceEmptyAndASecondKillIsHarmless) {
+  CatalogKill();
+  for (size_t i = 0; i < kTableCount; ++i) {
+    EXPECT_EQ(FileManagerOf(static_cast<Table>(i)), nullptr);
+    EXPECT_EQ(RelationManagerOf(static_cast<Table>(i)), nullptr);
+    EXPECT_EQ(RecordOf(static_cast<Table>(i)), nullptr);
+  }
+  CatalogKill();
+  CatalogInit(errors_);
+  EXPECT_NE(FileManagerOf(Table::ParameML), nullptr);
+}
+
+TEST_F(CatalogueTest, ASecondThreadHasItsOwnManagersAndBuffers) {
+  TableFileManager* mine = FileManagerOf(Table::ParameML);
+  SetText(PAR::NOMBRE, "Primero");
+  TableFileManager* theirs = nullptr;
+  std::string their_name;
+  std::thread other([&] {
+    CatalogInit(errors_);
+    theirs = FileManagerOf(Table::ParameML);
+    SetText(PAR::NOMBRE, "Segundo");
+    their_name = GetText(PAR::NOMBRE);
+    CatalogKill();
+  });
+  other.join();
+  EXPECT_NE(theirs, nullptr);
+  EXPECT_NE(theirs, mine);
+  EXPECT_EQ(their_name, "Segundo");
+  EXPECT_EQ(GetText(PAR::NOMBRE), "Primero");
+}
+
+TEST_F(CatalogueTest, AnAliasIsBoundToItsTable) {
+  TableFileManager& alias = Fm(Table::BAN1Alias);
+  EXPECT_EQ(alias.aliased_file(), &Fm(Table::Bancos));
+  EXPECT_EQ(alias.file_name(), Fm(Table::Bancos).file_name());
+  EXPECT_NE(alias.buffer(), Fm(Table::Bancos).buffer());
+  EXPECT_EQ(alias.label(), "BAN1Alias");
+  EXPECT_STREQ(alias.layout()->keys[0].name, "ABAN1:KEYBAN01");
+  EXPECT_EQ(Rm(Table::BAN1Alias).alias_file(), &Rm(Table::Bancos));
+  EXPECT_EQ(Rm(Table::Bancos).alias_file(), nullptr);
+}
+
+TEST_F(CatalogueTest, FirstUseSetsUpOnceAndAUseBeforeOpenIsReported) {
+  TableFileManager& fm = Fm(Table::ParameML);
+  EXPECT_FALSE(fm.initialized());
+  EXPECT_EQ(fm.TryFetch(PAR::KEYPAR01.index), library::kLevelProgram);  // not opened
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "Se intentó usar el archivo (ParameML) antes de abrirlo");
+  EXPECT_TRUE(fm.initialized());
+  fm.UseFile(library::kUseNormal);
+  ASSERT_EQ(fm.keys().size(), 1u);
+  EXPECT_EQ(fm.keys()[0].description, "Por Control");
+  EXPECT_EQ(fm.lock_recover(), 10);
+
+  TableFileManager& users = Fm(Table::SecUsuML);
+  users.UseFile(library::kUsePrepare);
+  ASSERT_EQ(users.keys().size(), 2u);
+  EXPECT_EQ(users.keys()[1].description, "Por Descripción");
+  EXPECT_EQ(users.primary_key(), SEC::KEYSEC01.index);
+
+  for (size_t i = 0; i < kTableCount; ++i) {
+    TableFileManager& any = Fm(static_cast<Table>(i));
+    any.UseFile(library::kUsePrepare);
+    EXPECT_EQ(any.create(), static_cast<Table>(i) != Table::AATabalsis) << any.label();
+  }
+}
+
+TEST_F(CatalogueTest, MissingFilesAreCreatedExceptWhereCreationIsOff) {
+  EXPECT_EQ(Fm(Table::ParameML).Open(), kLevelBenign);
+  EXPECT_EQ(Fm(Table::ParameML).PrimeRecord(), kLevelBenign);
+  EXPECT_EQ(Fm(Table::ParameML).Insert(), kLevelBenign);  // the first use created it
+
+  EXPECT_EQ(Fm(Table::AATabalsis).Open(), kLevelBenign);
+  EXPECT_EQ(Fm(Table::AATabalsis).TryFetch(0), library::kLevelFatal);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::AATabalsis) +
+                                   ". Error: File Not Found.");
+
+  SetDiskName(Table::Bancos, "");
+  EXPECT_EQ(Fm(Table::Bancos).Open(), kLevelBenign);
+  EXPECT_EQ(Fm(Table::Bancos).TryFetch(0), library::kLevelFatal);
+  EXPECT_EQ(display_.texts.back(), "No se pudo abrir el archivo Bancos. Error: File Not Found.");
+}
+
+TEST_F(CatalogueTest, PrimingSetsInitialValuesAlsoThroughAnAlias) {
+  ASSERT_EQ(Fm(Table::ParameML).PrimeRecord(), kLevelBenign);
+  EXPECT_EQ(GetText(PAR::MASKDECCANT), "@n-17.2");
+  EXPECT_EQ(GetText(PAR::PREFIJO_MOVIL1), "414");
+  EXPECT_EQ(GetText(PAR::USACONTABILIDAD), "1");
+
+  SetText(PRO::PREFIJO_MOVIL, "keep");
+  ASSERT_EQ(Fm(Table::PROAlias).PrimeRecord(), kLevelBenign);
+  EXPECT_EQ(GetText(APR::PREFIJO_MOVIL), "414");
+  EXPECT_EQ(GetText(APR::SEROTROS1), "0");
+  EXPECT_EQ(GetText(PRO::PREFIJO_MOVIL), "keep");  // the table's own buffer is put back
+
+  // The alias numbers the record by its table's auto-increment key.
+  Add(Table::Citas, [] { EXPECT_EQ(GetText(CIT::CONTROLUNICOCITA), "1"); });
+  ASSERT_EQ(Fm(Table::CITAlias).PrimeRecord(), kLevelBenign);
+  EXPECT_EQ(GetText(CIT1::CONTROLUNICOCITA), "2");
+  EXPECT_EQ(GetText(CIT1::TIPOCONSULTA), "Primera vez");
+}
+
+struct CheckCase {
+  FieldRef field;
+  const char* value;
+  int level;
+  const char* text;  // the message shown, or nullptr
+};
+
+TEST_F(CatalogueTest, FieldChecksReportListsAndRanges) {
+  const CheckCase cases[] = {
+      {PAR::MASKDECCANT, "@n-17.2", kLevelNotify,
+       "El valor del campo Mascara para decimales en cantidad debe estar en la lista: 'Sin "
+       "decimales','Un decimal','Dos decimales','Tres decimales'."},
+      {PAR::MASKDECCANT, "@n-12.2", kLevelBenign, nullptr},
+      {PAR::DESAMP01, "2", kLevelBenign, nullptr},
+      {PAR::DESAMP01, "80", kLevelBenign, nullptr},
+      {PAR::DESAMP01, "1", kLevelNotify,
+       "El valor del campo: Longitud de línea 01 debe estar entre 2 .. 80."},
+      {PAR::DESAMP01, "81", kLevelNotify,
+       "El valor del campo: Longitud de línea 01 debe estar entre 2 .. 80."},
+      {PAR::LNGOBS05, "61", kLevelBenign, nullptr},
+      {PAR::LNGOBS01, "61", kLevelNotify,
+       "El valor del campo: PAR:LNGOBS01 debe estar entre 1 .. 60."},
+      {SEC::ZOMMRPTDEFAULT, "0", kLevelNotify,
+       "El valor del campo: Zoom por defecto en los reportes debe estar entre 1 .. 400."},
+      {DET::PORCOMISION, "100.00", kLevelBenign, nullptr},
+      {DET::PORCOMISION, "100.01", kLevelNotify,
+       "El valor del campo: Porcentaje de Comision por servicio debe estar entre 0 .. 100."},
+      {HCAF::SEXO, "F", kLevelBenign, nullptr},
+      {HCAF::SEXO, "m", kLevelNotify,
+       "El valor del campo Sexo Afiliado (M,F) debe estar en la lista: 'Masculino','Femenino'."},
+      // A value spanning two entries of the list is none of them.
+      {HCAF::SEXO, "M[]F", kLevelNotify,
+       "El valor del campo Sexo Afiliado (M,F) debe estar en la lista: 'Masculino','Femenino'."},
+      {TMPC::PUBLICOPRIV, "Basico ", kLevelNotify,
+       "El valor del campo Detalle (Basico, Intermedio, Especialista) debe estar en la lista: "
+       "'Basico','Intermedio','Especialista'."},
+      {INV::CAN_DECIMALES_MEDIDA, "2", kLevelBenign, nullptr},
+      {INV::CAN_DECIMALES_MEDIDA, "1", kLevelNotify,
+       "El valor del campo Cantidad de decimales medida (0,2,3,4) debe estar en la lista: "
+       "'0','2','3','4'."},
+  };
+  for (const CheckCase& c : cases) {
+    SCOPED_TRACE(std::string(c.value));
+    Fm(c.field.table).PrimeRecord();
+    SetText(c.field, c.value);
+    display_.texts.clear();
+    EXPECT_EQ(Fm(c.field.table).TryValidateField(c.field.index), c.level);
+    EXPECT_TRUE(display_.texts.empty());  // report off shows nothing
+    EXPECT_EQ(Fm(c.field.table).ValidateField(c.field.index), c.level);
+    if (c.text != nullptr) {
+      ASSERT_EQ(display_.texts.size(), 1u);
+      EXPECT_EQ(display_.texts[0], c.text);
+    } else {
+      EXPECT_TRUE(display_.texts.empty());
+    }
+  }
+  EXPECT_EQ(Fm(Table::ParameML).ValidateField(PAR::NOMBRE.index), kLevelBenign);  // no check
+}
+
+TEST_F(CatalogueTest, AChecksThroughAnAliasUsesACopyAndTheCallersReportFlag) {
+  SetText(SEC::CODUSER, "MINE");
+  SetText(SEC::ZOMMRPTDEFAULT, "100");
+  Fm(Table::ASecUsuML).PrimeRecord();
+  SetText(ASEC::ZOMMRPTDEFAULT, "0");
+  EXPECT_EQ(Fm(Table::ASecUsuML).TryValidateField(ASEC::ZOMMRPTDEFAULT.index), kLevelNotify);
+  EXPECT_TRUE(display_.texts.empty());
+  EXPECT_EQ(Fm(Table::ASecUsuML).ValidateField(ASEC::ZOMMRPTDEFAULT.index), kLevelNotify);
+  EXPECT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(GetText(SEC::CODUSER), "MINE");
+  EXPECT_EQ(GetText(SEC::ZOMMRPTDEFAULT), "100");
+}
+
+TEST_F(CatalogueTest, AMustExistCheckLooksUpTheParentAndLeavesItAsItWas) {
+  Add(Table::Clases, [] { SetText(CLA::NOMBREPLAN, "Yoga"); });
+  SetText(CLA::NOMBREPLAN, "untouched");
+  Fm(Table::ProCliMLClases).PrimeRecord();
+  SetText(PROC::NOMBREPLAN, "YOGA");  // the parent's key ignores case
+  EXPECT_EQ(Fm(Table::ProCliMLClases).ValidateField(PROC::NOMBREPLAN.index), kLevelBenign);
+  SetText(PROC::NOMBREPLAN, "Pilates");
+  EXPECT_EQ(Fm(Table::ProCliMLClases).TryValidateField(PROC::NOMBREPLAN.index), kLevelNotify);
+  EXPECT_TRUE(display_.texts.empty());
+  EXPECT_EQ(Fm(Table::ProCliMLClases).ValidateField(PROC::NOMBREPLAN.index), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0],
+            "El valor del campo Nombre de la clase o plan debe hallarse en el archivo Clases.");
+  EXPECT_EQ(GetText(CLA::NOMBREPLAN), "untouched");
+  EXPECT_EQ(Fm(Table::Clases).open_count(), 0);
+}
+
+TEST_F(CatalogueTest, RelationsAreDeclaredOnFirstNeedAndOpenTogether) {
+  EXPECT_FALSE(Rm(Table::SecUsuML).relations_done());
+  EXPECT_TRUE(Rm(Table::SecUsuML).relations().empty());
+  ASSERT_EQ(Rm(Table::SecUsuML).Open(), kLevelBenign);
+  ASSERT_EQ(Rm(Table::SecUsuML).relations().size(), 1u);
+  EXPECT_EQ(Rm(Table::SecUsuML).relations()[0].file, &Rm(Table::SecUsuDNotify));
+  EXPECT_GT(Fm(Table::SecUsuDNotify).open_count(), 0);
+  EXPECT_FALSE(Rm(Table::ParameML).relations_done());
+  EXPECT_FALSE(Rm(Table::Bancos).relations_done());
+  // SecUsuDNotify's mirror entries name SecUsuNotify and SecUsuML, in that order.
+  ASSERT_EQ(Rm(Table::SecUsuDNotify).relations().size(), 2u);
+  EXPECT_EQ(Rm(Table::SecUsuDNotify).relations()[0].file, &Rm(Table::SecUsuNotify));
+  EXPECT_FALSE(Rm(Table::SecUsuDNotify).relations()[0].full);
+  EXPECT_EQ(Rm(Table::SecUsuML).Close(), kLevelBenign);
+  EXPECT_EQ(Fm(Table::SecUsuML).open_count(), 0);
+  EXPECT_EQ(Fm(Table::SecUsuDNotify).open_count(), 0);
+  EXPECT_EQ(Fm(Table::SecUsuNotify).open_count(), 0);
+}
+
+TEST_F(CatalogueTest, ADeleteCascadesThroughTwoLevelsAndAnUpdateCarriesTheKey) {
+  Add(Table::CpdocuML, [] { SetText(CPD::CONTROL, "D1"); });
+  Add(Table::CpdocuML, [] { SetText(CPD::CONTROL, "D2"); });
+  for (const char* line : {"1", "2"}) {
+    Add(Table::DetMovML, [&] {
+      SetText(DET::CONTROL, "D1");
+      SetText(DET::FECHORA, line);
+    });
+    Add(Table::Ampliada, [&] {
+      SetText(AMP::CONTROL, "D1");
+      SetText(AMP::FECHORA, line);
+    });
+  }
+  Add(Table::DetMovML, [] { SetText(DET::CONTROL, "D2"); });
+  Add(Table::CpdocuAux, [] { SetText(CPA::CONTROL, "D1"); });
+  Add(Table::Observaciones, [] { SetText(OBS::CONTROL, "D1"); });
+
+  TableRelationManager& documents = Rm(Table::CpdocuML);
+  ASSERT_EQ(documents.Open(), kLevelBenign);
+  SetText(CPD::CONTROL, "D1");
+  ASSERT_EQ(Fm(Table::CpdocuML).TryFetch(CPD::KEYCPD01.index), kLevelBenign);
+  SetText(CPD::CONTROL, "D9");
+  ASSERT_EQ(documents.Update(), kLevelBenign);
+  EXPECT_EQ(Column(DET::CONTROL), (std::vector<std::string>{"D2", "D9", "D9"}));
+  EXPECT_EQ(Column(AMP::CONTROL), (std::vector<std::string>{"D9", "D9"}));
+  EXPECT_EQ(Column(CPA::CONTROL), (std::vector<std::string>{"D1"}));  // update none
+
+  SetText(CPD::CONTROL, "D9");
+  ASSERT_EQ(Fm(Table::CpdocuML).TryFetch(CPD::KEYCPD01.index), kLevelBenign);
+  ASSERT_EQ(documents.Delete(), kLevelBenign);
+  EXPECT_EQ(Column(CPD::CONTROL), (std::vector<std::string>{"D2"}));
+  EXPECT_EQ(Column(DET::CONTROL), (std::vector<std::string>{"D2"}));
+  EXPECT_TRUE(Column(AMP::CONTROL).empty());
+  EXPECT_EQ(Column(OBS::CONTROL), (std::vector<std::string>{"D1"}));  // delete none
+  documents.Close();
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+TEST_F(CatalogueTest, ARefusedDeleteChangesNothing) {
+  Add(Table::InventML, [] { SetText(INV::CODPRO, "P1"); });
+  Add(Table::ProPro, [] { SetText(RPP::CODPRO, "P1"); });
+  Add(Table::InventMLIN, [] { SetText(INVIN::CODPRO, "P1"); });
+  Add(Table::Seriales, [] {
+    SetText(SER::CODPRO, "P1");
+    SetText(SER::SERIAL, "S1");
+  });
+  Add(Table::DetMovML, [] {
+    SetText(DET::CONTROL, "D1");
+    SetText(DET::CODPRO, "P1");
+  });
+
+  TableRelationManager& products = Rm(Table::InventML);
+  ASSERT_EQ(products.Open(), kLevelBenign);
+  SetText(INV::CODPRO, "P1");
+  ASSERT_EQ(Fm(Table::InventML).TryFetch(INV::KEYINV01.index), kLevelBenign);
+  EXPECT_EQ(products.Delete(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0],
+            "Este registro es referenciado por DetMovML. Este registro no puede ser eliminado "
+            "mientras exista la referencia.");
+  EXPECT_EQ(Column(INV::CODPRO), (std::vector<std::string>{"P1"}));
+  EXPECT_EQ(Column(RPP::CODPRO), (std::vector<std::string>{"P1"}));
+  EXPECT_EQ(Column(INVIN::CODPRO), (std::vector<std::string>{"P1"}));
+  EXPECT_EQ(Column(SER::CODPRO), (std::vector<std::string>{"P1"}));
+
+  // A change of the code is carried where the update mode cascades, and only there.
+  SetText(INV::CODPRO, "P1");
+  ASSERT_EQ(Fm(Table::InventML).TryFetch(INV::KEYINV01.index), kLevelBenign);
+  SetText(INV::CODPRO, "P2");
+  ASSERT_EQ(products.Update(), kLevelBenign);
+  EXPECT_EQ(Column(SER::CODPRO), (std::vector<std::string>{"P2"}));
+  EXPECT_EQ(Column(DET::CODPRO), (std::vector<std::string>{"P2"}));
+  EXPECT_EQ(Column(RPP::CODPRO), (std::vector<std::string>{"P1"}));
+  products.Close();
+}
+
+TEST_F(CatalogueTest, ARefusedUpdatePutsTheLinkedFieldsBack) {
+  Add(Table::SERBaremosA, [] { SetText(BARA::NOMBREBAREMO, "Base"); });
+  Add(Table::SERBaremosC, [] { SetText(BARC::NOMBREBAREMO, "Base"); });
+  TableRelationManager& scales = Rm(Table::SERBaremosA);
+  ASSERT_EQ(scales.Open(), kLevelBenign);
+  SetText(BARA::NOMBREBAREMO, "Base");
+  ASSERT_EQ(Fm(Table::SERBaremosA).TryFetch(0), kLevelBenign);
+  SetText(BARA::NOMBREBAREMO, "Otro");
+  EXPECT_EQ(scales.Update(), kLevelNotify);
+  EXPECT_EQ(GetText(BARA::NOMBREBAREMO), "Base");
+  EXPECT_EQ(Column(BARA::NOMBREBAREMO), (std::vector<std::string>{"Base"}));
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0].rfind("Este registro es referenciado por SERBaremosC. Campos", 0), 0u);
+  scales.Close();
+}
+
+TEST_F(CatalogueTest, ParametersKeepTheirReservedBytesThroughAWrite) {
+  const files::RecordLayout& layout = Def(Table::ParameML).layout;
+  std::vector<bool> covered(layout.length, false);
+  for (const files::FieldDecl& field : layout.fields) {
+    std::fill_n(covered.begin() + field.offset, field.size, true);
+  }
+  Add(Table::ParameML, [&] {
+    SetText(PAR::CONTROL, "1");
+    for (uint32_t i = 0; i < layout.length; ++i) {
+      if (!covered[i]) RecordOf(Table::ParameML)[i] = 0xA5;
+    }
+  });
+  TableFileManager& fm = Fm(Table::ParameML);
+  ASSERT_EQ(Rm(Table::ParameML).Open(), kLevelBenign);
+  std::memset(RecordOf(Table::ParameML), 0, layout.length);
+  SetText(PAR::CONTROL, "1");
+  ASSERT_EQ(fm.TryFetch(PAR::KEYPAR01.index), kLevelBenign);
+  SetText(PAR::NOMBREMONEDA, "BsS");
+  ASSERT_TRUE(SetDecimal(PAR::FACTORCONVERSION, runtime::Decimal::FromInt(100000)));
+  ASSERT_EQ(Rm(Table::ParameML).Update(), kLevelBenign);
+  std::memset(RecordOf(Table::ParameML), 0, layout.length);
+  SetText(PAR::CONTROL, "1");
+  ASSERT_EQ(fm.TryFetch(PAR::KEYPAR01.index), kLevelBenign);
+  EXPECT_EQ(GetText(PAR::NOMBREMONEDA), "BsS");
+  EXPECT_EQ(GetDecimal(PAR::FACTORCONVERSION), runtime::Decimal::FromInt(100000));
+  size_t reserved = 0;
+  for (uint32_t i = 0; i < layout.length; ++i) {
+    if (covered[i]) continue;
+    ++reserved;
+    EXPECT_EQ(RecordOf(Table::ParameML)[i], 0xA5) << "byte " << i;
+  }
+  EXPECT_EQ(reserved, 32u + 31u + 304u);
+  Rm(Table::ParameML).Close();
+}
+
+TEST_F(CatalogueTest, MemoTablesBindTheirMemoByName) {
+  Fm(Table::TEMPDETMOV).BindFields();
+  std::memcpy(MemoOf(Table::TEMPDETMOV, 0), "S-001", 5);
+  std::optional<std::string> value = library::BoundValue("DTM:Seriales");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->size(), 4055u);
+  EXPECT_EQ(value->substr(0, 5), "S-001");
+  EXPECT_TRUE(library::BoundValue("DTM:CONTROL").has_value());
+  Fm(Table::DTMAlias).BindFields();
+  EXPECT_FALSE(library::BoundValue("ADTM:Seriales").has_value());
+  Fm(Table::TEMPDETMOV).Kill();
+  EXPECT_FALSE(library::BoundValue("DTM:Seriales").has_value());
+}
+
+TEST_F(CatalogueTest, KeysCompareWithCaseOnlyWhereDeclaredSo) {
+  Add(Table::SwNomSec, [] { SetText(SEC1::CODUSER, "ana"); });
+  Add(Table::SwNomSec, [] { SetText(SEC1::CODUSER, "ANA"); });  // a key with case
+  Add(Table::QKCONUSU, [] { SetText(PWD::CODUSU, "ana"); });
+  TableFileManager& accounting = Fm(Table::QKCONUSU);
+  ASSERT_EQ(accounting.Open(), kLevelBenign);
+  accounting.PrimeRecord();
+  SetText(PWD::CODUSU, "ANA");
+  EXPECT_EQ(accounting.Insert(), kLevelNotify);  // the same value of a key without case
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0].rfind("No se pudo grabar en el archivo", 0), 0u);
+  accounting.Close();
+  EXPECT_EQ(Column(SEC1::CODUSER).size(), 2u);
+  EXPECT_EQ(Column(PWD::CODUSU), (std::vector<std::string>{"ana"}));
+}
+
+TEST_F(CatalogueTest, ATextAutoIncrementCountsAsANumber) {
+  for (const char* expected : {"1", "2"}) {
+    Add(Table::SERHRecipes, [&] { EXPECT_EQ(GetText(SERHRC::CONTROLCHIS), expected); });
+  }
+}
+
+TEST_F(CatalogueTest, ADescendingKeyReadsInFallingOrder) {
+  for (const char* reference : {"2", "9", "5"}) {
+    Add(Table::DetSeriales, [&] {
+      SetText(DES::NUMREF, reference);
+      SetText(DES::SERIAL, reference);
+    });
+  }
+  TableFileManager& fm = Fm(Table::DetSeriales);
+  ASSERT_EQ(fm.Open(), kLevelBenign);
+  ASSERT_EQ(fm.SetStart(DES::KEYDES07.index), kLevelBenign);
+  std::vector<std::string> order;
+  while (fm.Next() == kLevelBenign) order.push_back(GetText(DES::NUMREF));
+  EXPECT_EQ(order, (std::vector<std::string>{"9", "5", "2"}));
+  fm.Close();
+}
+
+}  // namespace
+}  // namespace catalogue

@@ -11,8 +11,6 @@
 
 namespace catalogue {
 
-enum class Driver : uint8_t { Keyed, Flat };
-
 struct KeyInfo {
   const char* description;  // "Por Control"
   bool auto_increment;
@@ -68,7 +66,6 @@ struct TableDef {
   Table id;
   const char* label;
   const char* prefix;
-  Driver driver;
   files::RecordLayout layout;
   std::span<const KeyInfo> keys;  // one per layout.keys entry
   bool is_alias;

@@ -194,7 +194,6 @@ def module_source(number, tables, by_label):
             "Table::%s" % name,
             c_string(name),
             c_string(raw["prefix"]),
-            "Driver::Flat" if raw["driver"] == "DOS" else "Driver::Keyed",
             "{%d, k%sFields, %s, %s}" % (t.length, name,
                                         ("k%sKeys" % name) if raw["keys"] else "{}",
                                         ("k%sMemos" % name) if memos else "{}"),

@@ -1,6 +1,7 @@
 #include "platform/files/commit_groups.h"
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -41,7 +42,7 @@ class Committer {
         wake_.wait_for(lock, kCommitInterval / 4);
       }
       for (auto it = owners_.begin(); it != owners_.end();) {
-        it = (*it)->CommitIfIdleAndDue() ? owners_.erase(it) : std::next(it);
+        it = (*it)->EndGroupIfIdle(true) ? owners_.erase(it) : std::next(it);
       }
     }
   }
@@ -52,7 +53,43 @@ class Committer {
   bool started_ = false;
 };
 
+class Peers {
+ public:
+  static Peers& Get() {
+    static Peers* peers = new Peers;
+    return *peers;
+  }
+
+  std::mutex mutex;
+  std::map<FileIdentity, std::set<CommitGroupOwner*>> by_file;
+};
+
 }  // namespace
+
+void JoinPeers(const FileIdentity& file, CommitGroupOwner* owner) {
+  Peers& peers = Peers::Get();
+  std::lock_guard lock(peers.mutex);
+  peers.by_file[file].insert(owner);
+}
+
+void LeavePeers(const FileIdentity& file, CommitGroupOwner* owner) {
+  Peers& peers = Peers::Get();
+  std::lock_guard lock(peers.mutex);
+  auto it = peers.by_file.find(file);
+  if (it == peers.by_file.end()) return;
+  it->second.erase(owner);
+  if (it->second.empty()) peers.by_file.erase(it);
+}
+
+void EndPeerGroups(const FileIdentity& file, CommitGroupOwner* owner) {
+  Peers& peers = Peers::Get();
+  std::lock_guard lock(peers.mutex);
+  auto it = peers.by_file.find(file);
+  if (it == peers.by_file.end() || it->second.size() < 2) return;
+  for (CommitGroupOwner* peer : it->second) {
+    if (peer != owner) peer->EndGroupIfIdle(false);
+  }
+}
 
 void RegisterOpenGroup(CommitGroupOwner* owner) { Committer::Get().Add(owner); }
 void UnregisterOpenGroup(CommitGroupOwner* owner) { Committer::Get().Remove(owner); }

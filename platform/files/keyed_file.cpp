@@ -189,13 +189,15 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     key_ = -1;
     current_id_ = 0;
+    identity_ = {st.st_dev, st.st_ino};
+    JoinPeers(identity_, this);
     return Done(kNoError);
   }
 
   int Close() {
     if (db_ == nullptr) return Done(kFileNotOpen);
     int result = TakePendingError();
-    if (in_group_ && EndGroup(true) != SQLITE_OK) {
+    if (in_group_ && EndGroup(true) != SQLITE_OK && group_writes_) {
       result = Done(kFileSystemError, "No se pudieron confirmar las últimas escrituras en " + path_ +
                                           " (" + sqlite3_errmsg(db_) + ")");
     }
@@ -231,7 +233,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (!ahead_->has_value()) return Done(kRecordNotAvailable);
     const Row row = std::move(**ahead_);
     ahead_.reset();
-    return Load(row);
+    if (int rc = Load(row); rc != kNoError) return rc;
+    return Succeeded();
   }
 
   bool Eof() {
@@ -243,6 +246,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   int Get(int key) {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
+    if (int rc = BeginRead(); rc != kNoError) return rc;
     const std::string value = EncodeKeyValue(layout_, layout_.keys[key], record_);
     Statement& s = st_->first_in_range[key];
     s.Bind(1, value);
@@ -253,7 +257,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Done(kRecordNotFound) : FailSql(rc);
     key_ = key;
     ahead_.reset();
-    return Load(row);
+    if (int rc = Load(row); rc != kNoError) return rc;
+    return Succeeded();
   }
 
   int Put() {
@@ -261,7 +266,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (current_id_ == 0) return Done(kRecordNotAvailable);
     // Only the key columns whose components changed are written, so that a rewrite that
     // keeps the keys touches no index.
-    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
     uint64_t changed = 0;
     std::vector<std::string> columns(layout_.keys.size());
     const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
@@ -297,12 +302,12 @@ class KeyedFile::Impl final : public CommitGroupOwner {
                                       " desde que se leyó");
     }
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
-    return AfterWrite();
+    return Succeeded();
   }
 
   int Add() {
     if (int rc = Ready(); rc != kNoError) return rc;
-    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
     const int64_t id = next_id_;
     std::vector<std::string> columns;
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
@@ -325,13 +330,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     ++next_id_;
     current_id_ = id;
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
-    return AfterWrite();
+    return Succeeded();
   }
 
   int Delete() {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (current_id_ == 0) return Done(kRecordNotAvailable);
-    if (int rc = BeginGroup(); rc != kNoError) return rc;
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
     Statement& s = st_->remove;
     s.Bind(1, current_id_);
     s.Bind(2, current_data_);
@@ -343,11 +348,11 @@ class KeyedFile::Impl final : public CommitGroupOwner {
                                       " desde que se leyó");
     }
     current_id_ = 0;
-    return AfterWrite();
+    return Succeeded();
   }
 
   int Records() {
-    if (int rc = Ready(); rc != kNoError) return -1;
+    if (Ready() != kNoError || BeginRead() != kNoError) return -1;
     Statement& s = st_->count;
     const int rc = s.Step();
     const int64_t count = s.Int(0);
@@ -356,7 +361,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       FailSql(rc);
       return -1;
     }
-    Done(kNoError);
+    Succeeded();
     return static_cast<int>(count);
   }
 
@@ -397,6 +402,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (!IsText(field.type)) {
       sql += " ORDER BY " + column + (last.descending ? " ASC" : " DESC") + " LIMIT 1";
     }
+    if (int rc = BeginRead(); rc != kNoError) return rc;
     Statement s;
     int rc = s.Prepare(db_, sql);
     if (rc != SQLITE_OK) return FailSql(rc);
@@ -410,7 +416,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     if (rc != SQLITE_DONE) return FailSql(rc);
     WriteNumber(field, record_, largest + 1);
-    return Done(kNoError);
+    return Succeeded();
   }
 
   std::unique_ptr<State::Data> Save() const {
@@ -439,13 +445,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
   }
 
-  bool CommitIfIdleAndDue() override {
+  bool EndGroupIfIdle(bool due_only) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!in_group_) return true;
-    if (Clock::now() - group_start_ < kCommitInterval) return false;
-    const int rc = EndGroup(false);
-    if (rc == SQLITE_OK) return true;
+    if (due_only && Clock::now() - group_start_ < kCommitInterval) return false;
+    const bool writes = group_writes_;
+    const int rc = EndGroup(!due_only);
+    if (rc == SQLITE_OK || !writes) return !in_group_;
     if (in_group_) return false;  // still open (another station reading): try again later
     pending_error_ = kFileSystemError;
     pending_detail_ = "Error de sistema de archivos en " + path_ + ": se perdieron escrituras (" +
@@ -455,7 +462,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
  private:
   struct Statements {
-    Statement begin, commit, rollback, max_id, count, insert, remove;
+    Statement begin_read, begin, commit, rollback, max_id, count, insert, remove;
     std::deque<Statement> after;           // per key: the first record past a column
     std::deque<Statement> first_in_range;  // per key: the first record of a value's range
     std::map<uint64_t, Statement> updates;  // by the set of key columns written
@@ -510,7 +517,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       // SQLite rolled the open group back: its earlier writes are lost, say so.
       in_group_ = false;
       UnregisterOpenGroup(this);
-      detail += "; se perdieron las escrituras aún no confirmadas";
+      if (group_writes_) detail += "; se perdieron las escrituras aún no confirmadas";
     }
     return Done(kFileSystemError, detail);
   }
@@ -591,6 +598,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     auto prepare = [&](Statement& s, const std::string& sql) {
       if (rc == SQLITE_OK) rc = s.Prepare(db_, sql);
     };
+    prepare(st_->begin_read, "BEGIN");
     prepare(st_->begin, "BEGIN IMMEDIATE");
     prepare(st_->commit, "COMMIT");
     prepare(st_->rollback, "ROLLBACK");
@@ -673,6 +681,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   // Reads the record that follows the position into ahead_ (empty past the end).
   int FetchAhead() {
+    if (int rc = BeginRead(); rc != kNoError) return rc;
     Statement& s = st_->after[key_];
     s.Bind(1, bound_);
     Row row;
@@ -709,8 +718,23 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kNoError);
   }
 
-  int BeginGroup() {
+  // Reads run in a group too: one read transaction over many calls spares each call the
+  // locking and the check of the file that SQLite does at every transaction's start.
+  int BeginRead() {
     if (in_group_) return kNoError;
+    EndPeerGroups(identity_, this);
+    const int rc = st_->begin_read.Step();
+    st_->begin_read.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    StartGroup(false);
+    return kNoError;
+  }
+
+  // A write group holds the file's reserved lock: nobody else writes until it commits.
+  int BeginWrite() {
+    if (in_group_ && group_writes_) return kNoError;
+    if (in_group_ && EndGroup(true) != SQLITE_OK) return FailSql(SQLITE_ERROR);
+    EndPeerGroups(identity_, this);
     int rc = st_->begin.Step();
     st_->begin.Reset();
     if (rc != SQLITE_DONE) return FailSql(rc);
@@ -722,11 +746,16 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       st_->rollback.Reset();
       return FailSql(rc);
     }
+    StartGroup(true);
+    return kNoError;
+  }
+
+  void StartGroup(bool writes) {
     in_group_ = true;
+    group_writes_ = writes;
     ++group_serial_;
     group_start_ = Clock::now();
     RegisterOpenGroup(this);
-    return kNoError;
   }
 
   // Commits (or rolls back) the open group. When a commit fails and SQLite has rolled the
@@ -741,10 +770,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
   }
 
-  int AfterWrite() {
-    if (Clock::now() - group_start_ >= kCommitInterval) {
+  // Ends the group of the call that succeeded once it is due; code 0 unless the group's
+  // writes were lost.
+  int Succeeded() {
+    if (in_group_ && Clock::now() - group_start_ >= kCommitInterval) {
+      const bool writes = group_writes_;
       const int rc = EndGroup(true);
-      if (rc != SQLITE_OK && !in_group_) return FailSql(rc);
+      if (rc != SQLITE_OK && !in_group_ && writes) return FailSql(rc);
     }
     return Done(kNoError);
   }
@@ -752,6 +784,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Closing the connection rolls back a group still open.
   void ReleaseHandles() {
     if (in_group_) UnregisterOpenGroup(this);
+    if (db_ != nullptr) LeavePeers(identity_, this);
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -771,6 +804,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   std::vector<size_t> column_lengths_;  // per key: value bytes + 8 id bytes
 
   sqlite3* db_ = nullptr;
+  FileIdentity identity_{};
   std::unique_ptr<Statements> st_;
   int lock_fd_ = -1;
   bool whole_locked_ = false;
@@ -779,7 +813,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int pending_error_ = kNoError;  // a background commit that failed, told by the next call
   std::string pending_detail_;
 
-  bool in_group_ = false;
+  bool in_group_ = false;     // a transaction is open
+  bool group_writes_ = false;  // and it is a write group
   uint64_t group_serial_ = 0;
   Clock::time_point group_start_;
   int64_t next_id_ = 0;

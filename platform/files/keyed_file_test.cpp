@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "platform/files/errors.h"
@@ -289,6 +290,121 @@ TEST_F(KeyedFileTest, DamagedFileGivesFileSystemErrorAndIsNotWritten) {
     EXPECT_NE(detail.find(path), std::string::npos) << detail;
     EXPECT_EQ(std::filesystem::file_size(path), before);
   }
+}
+
+// A text numbered key (a CSTRING counts as a number, so "10" follows "9") with a memo
+// beside the record.
+TEST_F(KeyedFileTest, TextAutoIncrementAndMemo) {
+  static constexpr FieldDecl fields[] = {{"M:NUMBER", FieldType::CString, 0, 6, 0, 0}};
+  static constexpr KeyPart by_number[] = {{0, false}};
+  static constexpr KeyDecl keys[] = {{"M:KEYNUMBER", by_number, kOpt | kNoCase | kPrimary}};
+  static constexpr MemoDecl memos[] = {{"M:NOTES", 300}};
+  static constexpr RecordLayout layout = {6, fields, keys, memos};
+  uint8_t record[6] = {};
+  uint8_t notes[300] = {};
+  uint8_t* const memo_buffers[] = {notes};
+  KeyedFile file(layout, record, memo_buffers);
+  ASSERT_EQ(file.Create(path_), 0);
+  ASSERT_EQ(file.Open(path_), 0);
+  for (int i = 1; i <= 10; ++i) {
+    std::memset(record, 0, sizeof record);
+    ASSERT_EQ(file.NextAutoIncrement(0), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record)), std::to_string(i));
+    std::memset(notes, 0, sizeof notes);
+    std::memset(notes, 'a' + i, static_cast<size_t>(i) * 20);
+    ASSERT_EQ(file.Add(), 0);
+  }
+  std::memset(record, 0, sizeof record);
+  std::memcpy(record, "9", 2);
+  ASSERT_EQ(file.Get(0), 0);
+  EXPECT_EQ(notes[179], 'a' + 9);
+  EXPECT_EQ(notes[180], 0);
+  std::memset(notes, 'z', sizeof notes);
+  ASSERT_EQ(file.Put(), 0);
+  ASSERT_EQ(file.Close(), 0);
+  ASSERT_EQ(file.Open(path_), 0);
+  ASSERT_EQ(file.Get(0), 0);
+  EXPECT_EQ(notes[299], 'z');
+}
+
+// Two instances in one thread (a table and its alias): each reads what the other wrote.
+TEST_F(KeyedFileTest, InstancesOfOneFileSeeEachOthersWrites) {
+  Table table, alias;
+  CreateWith(table, {{1, "uno"}, {2, "dos"}});
+  ASSERT_EQ(alias.file.Open(path_), 0);
+  for (uint8_t round = 1; round <= 3; ++round) {
+    alias.Clear();
+    alias.SetCode(2);
+    ASSERT_EQ(alias.file.Get(test::kCode), 0);
+    EXPECT_EQ(alias.Amount(), round - 1);
+    table.Clear();
+    table.SetCode(2);
+    ASSERT_EQ(table.file.Get(test::kCode), 0);
+    table.Amount() = round;
+    ASSERT_EQ(table.file.Put(), 0);
+  }
+  table.Fill(3, "tres");
+  ASSERT_EQ(table.file.Add(), 0);
+  EXPECT_EQ(alias.file.Records(), 3);
+}
+
+// Two threads, each with its own instance and position, walk the same file at once: one
+// rewrites every record, the other reads; each meets every record once.
+TEST_F(KeyedFileTest, ThreadsWalkTheirOwnInstances) {
+  {
+    Table t;
+    std::vector<std::pair<int32_t, std::string>> rows;
+    for (int i = 0; i < 500; ++i) rows.emplace_back(i, i % 3 == 0 ? "hilo" : "otro");
+    CreateWith(t, rows);
+  }
+  auto walk = [this](int key, bool rewrite, std::vector<int>* met) {
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    ASSERT_EQ(t.file.SetStart(key), 0);
+    while (!t.file.Eof()) {
+      ASSERT_EQ(t.file.Next(), 0) << t.file.Detail();
+      ++(*met)[t.Code()];
+      if (rewrite) {
+        ++t.Amount();
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+      }
+    }
+    ASSERT_EQ(t.file.Close(), 0);
+  };
+  std::vector<int> met_writer(500), met_reader(500);
+  std::thread writer(walk, test::kCode, true, &met_writer);
+  std::thread reader(walk, test::kName, false, &met_reader);
+  writer.join();
+  reader.join();
+  EXPECT_EQ(std::count(met_writer.begin(), met_writer.end(), 1), 500);
+  EXPECT_EQ(std::count(met_reader.begin(), met_reader.end(), 1), 500);
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(t.file.SetStart(test::kCode), 0);
+  while (!t.file.Eof()) {
+    ASSERT_EQ(t.file.Next(), 0);
+    EXPECT_EQ(t.Amount(), 1) << t.Code();
+  }
+}
+
+// A write over a record that another instance changed since it was read is refused.
+TEST_F(KeyedFileTest, PutOverARecordChangedElsewhereIsRefused) {
+  Table a, b;
+  CreateWith(a, {{1, "uno"}});
+  ASSERT_EQ(b.file.Open(path_), 0);
+  for (Table* t : {&a, &b}) {
+    t->Clear();
+    t->SetCode(1);
+    ASSERT_EQ(t->file.Get(test::kCode), 0);
+  }
+  a.Amount() = 5;
+  ASSERT_EQ(a.file.Put(), 0);
+  b.Amount() = 6;
+  EXPECT_EQ(b.file.Put(), kRecordChanged);
+  EXPECT_EQ(b.file.Text(), "Record Changed By Another Station");
+  EXPECT_EQ(b.file.Delete(), kRecordChanged);
+  ASSERT_EQ(b.file.Get(test::kCode), 0);
+  EXPECT_EQ(b.Amount(), 5);
 }
 
 }  // namespace

@@ -56,4 +56,23 @@ struct Table {
   uint8_t& Amount() { return record[23]; }  // a byte of the amount, changed by rewrites
 };
 
+// A rewrite of generation g sets the city (a key) and the amount to g in every byte, so
+// that a torn record or a stale index entry shows.
+inline void StampGeneration(Table& t, uint8_t generation) {
+  std::memset(t.record + 15, 'A' + generation % 26, 8);
+  std::memset(t.record + 23, generation, 5);
+}
+
+// The generation of a record, or -1 when its bytes disagree.
+inline int GenerationOf(const Table& t) {
+  for (int i = 15; i < 23; ++i) {
+    if (t.record[i] != t.record[15]) return -1;
+  }
+  for (int i = 23; i < 28; ++i) {
+    if (t.record[i] != t.record[23]) return -1;
+  }
+  if (t.record[23] != 0 && t.record[15] != 'A' + t.record[23] % 26) return -1;
+  return t.record[23];
+}
+
 }  // namespace files::test

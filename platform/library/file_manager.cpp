@@ -141,17 +141,24 @@ int FileManager::Close() {
   return kLevelBenign;
 }
 
+// Record and memos, between an alias and its table (same layout).
+void FileManager::CopyBuffers(const FileManager& from, FileManager& to) {
+  std::memcpy(to.buffer_, from.buffer_, from.layout_->length);
+  for (size_t i = 0; i < from.memos_.size() && i < to.memos_.size(); ++i) {
+    std::memcpy(to.memos_[i], from.memos_[i], from.layout_->memos[i].size);
+  }
+}
+
 int FileManager::PrimeRecord(bool keep) {
-  const size_t length = layout_->length;
   if (aliased_file_ != nullptr) {
     // The aliased table primes, so the record gets its initial values and numbering.
     FileManager& table = *aliased_file_;
     int level = table.Open();
     if (level != kLevelBenign) return level;
     std::unique_ptr<Saved> saved = table.SaveFile();
-    if (keep) std::memcpy(table.buffer_, buffer_, length);
+    if (keep) CopyBuffers(*this, table);
     level = table.PrimeRecord(keep);
-    if (level == kLevelBenign) std::memcpy(buffer_, table.buffer_, length);
+    if (level == kLevelBenign) CopyBuffers(table, *this);
     table.RestoreFile(*saved, true);
     table.Close();
     return level;
@@ -172,57 +179,48 @@ int FileManager::PrimeRecord(bool keep) {
 
 void FileManager::RememberRead() { last_read_.assign(buffer_, buffer_ + layout_->length); }
 
-int FileManager::TryFetch(int key) {
+// One driver operation on the file in use: 0 on success; `quiet_code` (end of file, no
+// such record) gives the notify level without a message; any other failure is reported
+// with message `failure`. A successful read or write is remembered as the current record.
+template <class Operation>
+int FileManager::Run(Operation operation, int failure, int quiet_code, bool remember) {
   int level = UseFile(kUseNormal);
   if (level != kLevelBenign) return level;
-  if (file_->Get(key) != files::kNoError) return kLevelNotify;
-  RememberRead();
-  return kLevelBenign;
+  const int code = operation(*file_);
+  if (code == files::kNoError) {
+    if (remember) RememberRead();
+    return kLevelBenign;
+  }
+  return code == quiet_code || failure == 0 ? kLevelNotify : ThrowFile(failure);
+}
+
+int FileManager::TryFetch(int key) {
+  return Run([key](files::KeyedFile& f) { return f.Get(key); }, 0, 0, true);
 }
 
 int FileManager::SetOrder(int key) {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  return file_->Set(key) == files::kNoError ? kLevelBenign : ThrowFile(kMsgAccessFailed);
+  return Run([key](files::KeyedFile& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::SetStart(int key) {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  return file_->SetStart(key) == files::kNoError ? kLevelBenign : ThrowFile(kMsgAccessFailed);
+  return Run([key](files::KeyedFile& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::Next() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  int code = file_->Next();
-  if (code == files::kRecordNotAvailable) return kLevelNotify;
-  if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Next(); }, kMsgAccessFailed,
+             files::kRecordNotAvailable, true);
 }
 
 int FileManager::Insert() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Add() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Put() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Put() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  RememberRead();
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Remove() {
-  int level = UseFile(kUseNormal);
-  if (level != kLevelBenign) return level;
-  if (file_->Delete() != files::kNoError) return ThrowFile(kMsgWriteFailed);
-  return kLevelBenign;
+  return Run([](files::KeyedFile& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
 }
 
 std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {

@@ -48,7 +48,8 @@ class FileManager {
   // Marks the file in use; a real use opens a lazily opened file. Error 42 when the file
   // is used before it was opened.
   virtual int UseFile(int kind);
-  // Field checks; for an alias, the aliased table's checks on a copy of this record.
+  // Field checks of field index `field` (its field number - 1); for an alias, the aliased
+  // table's checks on a copy of this record, with the caller's report flag.
   virtual int ValidateFieldServer(int field, bool report);
 
   void SetErrors(ErrorManager* errors) { errors_ = errors; }
@@ -115,12 +116,13 @@ class FileManager {
   int open_count() const { return open_count_; }
   ErrorManager* errors() const { return errors_; }
 
- protected:
+ private:
   int ThrowFile(int id);  // about this file, with its driver's error text
   void RememberRead();
-
- private:
+  template <class Operation>
+  int Run(Operation operation, int failure, int quiet_code, bool remember);
   int OpenNow();
+  static void CopyBuffers(const FileManager& from, FileManager& to);
   std::string Path() const;
 
   FileManager* aliased_file_ = nullptr;

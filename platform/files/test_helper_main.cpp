@@ -1,0 +1,53 @@
+// A second process for the drivers' tests, which need a writer to kill mid-stream and a
+// lock holder in another process.
+//   files_test_helper rewrite PATH   rewrites every record in passes, for ever; prints
+//                                     "pass N" after each pass.
+//   files_test_helper lock PATH MS    locks the file, prints "locked", holds it MS
+//                                     milliseconds (forever when negative), then exits.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/files/test_table.h"
+
+using files::test::Table;
+
+namespace {
+
+int Rewrite(const char* path) {
+  Table t;
+  if (t.file.Open(path) != 0) return 1;
+  for (int pass = 1;; ++pass) {
+    t.file.SetStart(files::test::kCode);
+    while (!t.file.Eof()) {
+      if (t.file.Next() != 0) return 2;
+      files::test::StampGeneration(t, static_cast<uint8_t>(pass));
+      if (t.file.Put() != 0) return 3;
+    }
+    std::printf("pass %d\n", pass);
+    std::fflush(stdout);
+  }
+}
+
+int HoldLock(const char* path, int milliseconds) {
+  Table t;
+  if (t.file.Open(path) != 0 || t.file.Lock(0) != 0) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  if (milliseconds < 0) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "rewrite") == 0) return Rewrite(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
+  std::fprintf(stderr, "usage: files_test_helper rewrite PATH | lock PATH MS\n");
+  return 64;
+}
