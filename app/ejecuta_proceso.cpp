@@ -45,7 +45,7 @@ struct Locals {
   std::string kinds;             // the two-character text of the run
 };
 
-ui::WindowDescription ConversionWindowSpec(Locals& loc) {
+ui::WindowDescription ConversionWindowDescription(Locals& loc) {
   using ui::ControlType;
   return {
       .module = "Dinarvex$Dinvx004",
@@ -292,7 +292,7 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
 
 void EjecutaProceso() {
   Locals loc;
-  ui::Window window(ConversionWindowSpec(loc));
+  ui::Window window(ConversionWindowDescription(loc));
   library::Toolbar toolbar;
   EjecutaProcesoWindow manager(loc, window, toolbar, *ErrorManagerGlobal);
   library::ThreadWindowGlobals().ResponseGlobal = manager.Run();
