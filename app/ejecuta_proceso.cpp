@@ -42,10 +42,9 @@ constexpr auto kRepaintInterval = std::chrono::milliseconds(40);
 struct Locals {
   std::vector<std::string> log;  // the log list
   std::string mensabase;         // LOC:MENSABASE, the status line
-  std::string kinds;             // the two-character text of the run
 };
 
-ui::WindowDescription ConversionWindowSpec(Locals& loc) {
+ui::WindowDescription ConversionWindowDescription(Locals& loc) {
   using ui::ControlType;
   return {
       .module = "Dinarvex$Dinvx004",
@@ -79,6 +78,16 @@ std::string Now() {
   return runtime::FormatDate(runtime::Today(), "D06") + runtime::FormatTime(runtime::Clock(), "T3");
 }
 
+// The parameters record (PAR:CONTROL 1) into its buffer; false when it cannot be read.
+bool ReadParameters() {
+  catalogue::TableFileManager* manager = catalogue::FileManagerOf(catalogue::Table::ParameML);
+  if (manager->UseFile(library::kUseNormal) != library::kLevelBenign) return false;
+  uint8_t* record = catalogue::RecordOf(catalogue::Table::ParameML);
+  const int32_t control = 1;
+  std::memcpy(record + catalogue::PAR::CONTROL.offset, &control, sizeof control);
+  return catalogue::FileOf(catalogue::Table::ParameML)->Get(catalogue::PAR::KEYPAR01.index) == files::kNoError;
+}
+
 // The run itself: the tables one after the other, the log list and the status line.
 class ConversionRun {
  public:
@@ -86,7 +95,6 @@ class ConversionRun {
 
   // EjecutaReconversion
   void Run() {
-    loc_.kinds = "CP";
     loc_.log.clear();
     ui::SetCursor(ui::Cursor::Wait);
     const std::string start = "Comienza el proceso de reconversión monetaria...." + Now();
@@ -222,18 +230,6 @@ class ConversionRun {
     return true;
   }
 
- public:
-  // The parameters record (PAR:CONTROL 1) into its buffer; false when it cannot be read.
-  static bool ReadParameters() {
-    catalogue::TableFileManager* manager = catalogue::FileManagerOf(catalogue::Table::ParameML);
-    if (manager->UseFile(library::kUseNormal) != library::kLevelBenign) return false;
-    uint8_t* record = catalogue::RecordOf(catalogue::Table::ParameML);
-    const int32_t control = 1;
-    std::memcpy(record + catalogue::PAR::CONTROL.offset, &control, sizeof control);
-    return catalogue::FileOf(catalogue::Table::ParameML)->Get(catalogue::PAR::KEYPAR01.index) == files::kNoError;
-  }
-
- private:
   Locals& loc_;
   ui::Window& window_;
   std::chrono::steady_clock::time_point last_repaint_{};
@@ -242,7 +238,7 @@ class ConversionRun {
 // The parameters record already holds the new currency and factor: a run now would
 // divide the converted amounts once more.
 bool AlreadyConverted() {
-  if (!ConversionRun::ReadParameters()) return false;
+  if (!ReadParameters()) return false;
   const uint8_t* record = catalogue::RecordOf(catalogue::Table::ParameML);
   const std::string currency = runtime::ReadCStringField(record + NOMBREMONEDA.offset, NOMBREMONEDA.size);
   const std::optional<runtime::Decimal> factor = runtime::LoadDecimalField(
@@ -292,7 +288,7 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
 
 void EjecutaProceso() {
   Locals loc;
-  ui::Window window(ConversionWindowSpec(loc));
+  ui::Window window(ConversionWindowDescription(loc));
   library::Toolbar toolbar;
   EjecutaProcesoWindow manager(loc, window, toolbar, *ErrorManagerGlobal);
   library::ThreadWindowGlobals().ResponseGlobal = manager.Run();

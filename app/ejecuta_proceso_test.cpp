@@ -14,6 +14,8 @@
 
 #include "app/conversion_tables.h"
 #include "app/globals.h"
+#include "app/main_window.h"
+#include "app/program_run.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
 #include "catalogue/fields.h"
@@ -23,6 +25,7 @@
 #include "platform/runtime/decimal.h"
 #include "platform/runtime/text.h"
 #include "platform/ui/headless/headless_backend.h"
+#include "tools/demo_suite.h"
 
 namespace app {
 namespace {
@@ -59,7 +62,7 @@ void FillRecord(Table table, int i, uint8_t* record) {
       case files::FieldType::Short: library::SetFieldNumber(f, record, i - 2); break;
       case files::FieldType::Byte: record[f.offset] = static_cast<uint8_t>(i % 2); break;
       case files::FieldType::CString:
-      case files::FieldType::String: library::SetFieldText(f, record, "R" + std::to_string(i)); break;
+      case files::FieldType::String: library::SetFieldText(f, record, std::string("R").append(std::to_string(i))); break;
       case files::FieldType::Decimal:
         if (f.places == 2 && f.digits >= 11) {
           ASSERT_TRUE(runtime::StoreDecimalField(record + f.offset, f.digits, f.places,
@@ -88,9 +91,20 @@ class ConversionSuite : public ::testing::Test {
     fs::create_directories(dir_);
     ErrorManagerGlobal.emplace();
     catalogue::CatalogInit(*ErrorManagerGlobal);
+    for (const ConvertedTable& t : ConvertedTables()) Name(t.key.table);
+    WriteTables();
+    Name(Table::ParameML);
+    std::vector<uint8_t> parameters(LayoutOf(Table::ParameML).length);
+    library::ClearRecord(LayoutOf(Table::ParameML), parameters.data());
+    SetParameters(parameters.data(), "Bs", "1", 1);
+    Write(Table::ParameML, {parameters});
+    ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
+  }
+
+  // The sixteen tables with kRecordsPerTable records each, under their disk names.
+  void WriteTables() {
     for (const ConvertedTable& t : ConvertedTables()) {
       const Table table = t.key.table;
-      Name(table);
       std::vector<std::vector<uint8_t>>& records = before_[table];
       for (int i = 0; i < kRecordsPerTable; ++i) {
         records.emplace_back(LayoutOf(table).length);
@@ -98,12 +112,6 @@ class ConversionSuite : public ::testing::Test {
       }
       Write(table, records);
     }
-    Name(Table::ParameML);
-    std::vector<uint8_t> parameters(LayoutOf(Table::ParameML).length);
-    library::ClearRecord(LayoutOf(Table::ParameML), parameters.data());
-    SetParameters(parameters.data(), "Bs", "1", 1);
-    Write(Table::ParameML, {parameters});
-    ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
   }
 
   void TearDown() override {
@@ -334,6 +342,48 @@ TEST_F(ConversionSuite, EveryFailedWriteGetsItsLineAndTheRecordKeepsItsValues) {
   EXPECT_EQ(header[kRecordsPerTable + 1], "+Convirtiendo clientes y proveedores");
   EXPECT_EQ(log.size(), 18u + kRecordsPerTable);
   ExpectUntouched(ConvertedTables()[11]);
+}
+
+// The whole program in a demo suite holding the sixteen tables: a person logs in, opens the
+// conversion window and runs it.
+class LoginSession : public ConversionSuite {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/dinarvex-conversion-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(dir_.string())), "");
+    for (const catalogue::DiskFile& disk : catalogue::DiskFiles()) {
+      if (disk.folder == catalogue::Folder::RutaDatos) {
+        catalogue::SetDiskName(disk.table, (dir_ / "Dadm" / disk.file).string());
+      }
+    }
+    WriteTables();
+    fs::create_directories(dir_ / "run");
+    setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
+    previous_folder_ = fs::current_path();
+    fs::current_path(dir_ / "Dinarvex");
+  }
+  void TearDown() override {
+    fs::current_path(previous_folder_);
+    unsetenv("XDG_RUNTIME_DIR");
+    fs::remove_all(dir_);
+  }
+  fs::path previous_folder_;
+};
+
+TEST_F(LoginSession, FromLoginThroughTheConversion) {
+  screen_.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "demo123").Tab().Click("?BTN_INICIAR");
+  screen_.Click("?BTN_PROCESO").Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar").CloseBox();
+  screen_.Click("?SALIR").Answer("Si");
+  EXPECT_EQ(RunProgram(&Main), 0);
+  EXPECT_THAT(screen_.errors(), ::testing::IsEmpty());
+  EXPECT_THAT(Log(), ::testing::ElementsAreArray(CleanLog({})));
+  for (const ConvertedTable& t : ConvertedTables()) ExpectConverted(t);
+  const std::vector<uint8_t> parameters = Read(catalogue::PAR::KEYPAR01).at(0);
+  using namespace catalogue::PAR;
+  EXPECT_EQ(AmountText(parameters.data(), FACTORCONVERSION), "100000");
+  EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
 }
 
 TEST(ConversionProgress, ClientsShowCAndSuppliersP) {
