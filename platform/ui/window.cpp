@@ -106,28 +106,14 @@ void Window::Display(int control) {
   Refresh(control);
 }
 
-void Window::Hide(int control) {
-  if (!Valid(control)) return;
-  states_[control - 1].hidden = true;
-  KeepFocusUsable();
-  Refresh(control);
-}
+void Window::Hide(int control) { SetFlag(control, &State::hidden, true); }
+void Window::Unhide(int control) { SetFlag(control, &State::hidden, false); }
+void Window::Enable(int control) { SetFlag(control, &State::disabled, false); }
+void Window::Disable(int control) { SetFlag(control, &State::disabled, true); }
 
-void Window::Unhide(int control) {
+void Window::SetFlag(int control, bool State::*flag, bool value) {
   if (!Valid(control)) return;
-  states_[control - 1].hidden = false;
-  Refresh(control);
-}
-
-void Window::Enable(int control) {
-  if (!Valid(control)) return;
-  states_[control - 1].disabled = false;
-  Refresh(control);
-}
-
-void Window::Disable(int control) {
-  if (!Valid(control)) return;
-  states_[control - 1].disabled = true;
+  states_[control - 1].*flag = value;
   KeepFocusUsable();
   Refresh(control);
 }

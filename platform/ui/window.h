@@ -117,6 +117,7 @@ class Window {
   void MoveFocus(int to);
   void AcceptOnLeaving();
   void Choose(int control, int row);
+  void SetFlag(int control, bool State::*flag, bool value);
   void Refresh(int control);
   void KeepFocusUsable();
   std::string Fit(int control, std::string text) const;
