@@ -3,7 +3,7 @@
 namespace app {
 
 namespace GLO {
-runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
+constinit runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
 CStringVar<125> RUTAPROG;
 CStringVar<200> RUTAPROGLONG;
 CStringVar<20> CODUSER;
