@@ -28,8 +28,11 @@ class KeyedFile {
   KeyedFile& operator=(const KeyedFile&) = delete;
 
   // Every operation returns the error code it leaves in Code() (0 on success).
-  int Create(std::string_view path);  // a new empty file; an existing one is replaced
+  // A new empty file, left closed; an existing one is replaced (5 while another has it open).
+  int Create(std::string_view path);
   int Open(std::string_view path, int mode = kReadWriteDenyNone);
+  // Commits what is still grouped: after Close returns 0 every write is on disk. Writes are
+  // otherwise committed in groups at least every 100 ms; a crash loses at most that group.
   int Close();
   bool IsOpen() const;
 
@@ -39,11 +42,17 @@ class KeyedFile {
   // Positions `key` before its first record, whatever the buffer holds.
   int SetStart(int key);
   int Next();        // the following record in key order into the buffer; 33 past the end
-  bool Eof();        // true when no further record follows the position
-  int Get(int key);  // the first record whose key equals the buffer's; 35 when none
-  int Put();         // writes the buffer over the record last read
+  // True when no further record follows the position, and also after any error (the error
+  // stays in Code()), so that a walk's loop always ends.
+  bool Eof();
+  // The first record whose key equals the buffer's; 35 when none (the buffer is left as it
+  // was). Positions `key` on that record, so that Next continues after it.
+  int Get(int key);
+  // Writes the buffer over the record last read or added; 89 when another instance changed
+  // or deleted that record since.
+  int Put();
   int Add();         // a new record; 40 when a unique key would be duplicated
-  int Delete();      // deletes the record last read
+  int Delete();      // deletes the record last read; the position stays for Next
   int Records();     // number of records, or -1 with the error set
 
   // Whole-file lock between processes and threads, waiting up to `seconds`; 32 when

@@ -292,6 +292,41 @@ TEST_F(KeyedFileTest, DamagedFileGivesFileSystemErrorAndIsNotWritten) {
   }
 }
 
+// A text numbered key (a CSTRING counts as a number, so "10" follows "9") with a memo
+// beside the record.
+TEST_F(KeyedFileTest, TextAutoIncrementAndMemo) {
+  static constexpr FieldDecl fields[] = {{"M:NUMBER", FieldType::CString, 0, 6, 0, 0}};
+  static constexpr KeyPart by_number[] = {{0, false}};
+  static constexpr KeyDecl keys[] = {{"M:KEYNUMBER", by_number, kOpt | kNoCase | kPrimary}};
+  static constexpr MemoDecl memos[] = {{"M:NOTES", 300}};
+  static constexpr RecordLayout layout = {6, fields, keys, memos};
+  uint8_t record[6] = {};
+  uint8_t notes[300] = {};
+  uint8_t* const memo_buffers[] = {notes};
+  KeyedFile file(layout, record, memo_buffers);
+  ASSERT_EQ(file.Create(path_), 0);
+  ASSERT_EQ(file.Open(path_), 0);
+  for (int i = 1; i <= 10; ++i) {
+    std::memset(record, 0, sizeof record);
+    ASSERT_EQ(file.NextAutoIncrement(0), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record)), std::to_string(i));
+    std::memset(notes, 0, sizeof notes);
+    std::memset(notes, 'a' + i, static_cast<size_t>(i) * 20);
+    ASSERT_EQ(file.Add(), 0);
+  }
+  std::memset(record, 0, sizeof record);
+  std::memcpy(record, "9", 2);
+  ASSERT_EQ(file.Get(0), 0);
+  EXPECT_EQ(notes[179], 'a' + 9);
+  EXPECT_EQ(notes[180], 0);
+  std::memset(notes, 'z', sizeof notes);
+  ASSERT_EQ(file.Put(), 0);
+  ASSERT_EQ(file.Close(), 0);
+  ASSERT_EQ(file.Open(path_), 0);
+  ASSERT_EQ(file.Get(0), 0);
+  EXPECT_EQ(notes[299], 'z');
+}
+
 // Two instances in one thread (a table and its alias): each reads what the other wrote.
 TEST_F(KeyedFileTest, InstancesOfOneFileSeeEachOthersWrites) {
   Table table, alias;
