@@ -5,7 +5,7 @@
 //
 //   void Ejemplo() {
 //     EjemploLocals loc;                        // the variables the controls use
-//     ui::Window window(EjemploSpec(loc));      // the window, bound to them
+//     ui::Window window(EjemploWindowDescription(loc));      // the window, bound to them
 //     library::Toolbar toolbar;
 //     EjemploWindow manager(window, toolbar, errors);  // derived from ProcedureWindow
 //     library::ThreadWindowGlobals().ResponseGlobal = manager.Run();

@@ -28,7 +28,7 @@ struct Locals {
   bool has_default = true;
 };
 
-ui::WindowSpec Spec(Locals& loc) {
+ui::WindowDescription Described(Locals& loc) {
   using ui::ControlType;
   return {.module = "Prueba",
           .label = "P1$WINDOW",
@@ -66,7 +66,7 @@ struct Session {
 // the response left in the thread's globals.
 std::vector<int> RunProcedure(Session& s, const std::function<void(TestWindow&)>& setup = {},
                               const std::string& procedure = "Prueba") {
-  ui::Window window(Spec(s.loc));
+  ui::Window window(Described(s.loc));
   Toolbar toolbar;
   TestWindow manager(procedure, window, toolbar, s.errors);
   if (setup) setup(manager);
@@ -193,7 +193,7 @@ TEST(ProcedureFrame, ResponsesOfButtonActionsFatalLevelsAndNestedWindows) {
 
 TEST(ProcedureFrame, ASecondKillAnswersNotifyAndKeepsTheNameStack) {
   Session s;
-  ui::Window window(Spec(s.loc));
+  ui::Window window(Described(s.loc));
   Toolbar toolbar;
   TestWindow manager("Prueba", window, toolbar, s.errors);
   s.errors.SetProcedureName("Exterior", false);

@@ -16,10 +16,10 @@ size_t PictureWidth(const std::string& picture) {
 
 }  // namespace
 
-Window::Window(WindowSpec spec)
-    : spec_(std::move(spec)), backend_(CurrentBackend()), states_(spec_.controls.size()) {
+Window::Window(WindowDescription described)
+    : description_(std::move(described)), backend_(CurrentBackend()), states_(description_.controls.size()) {
   for (size_t i = 0; i < states_.size(); ++i) {
-    const ControlSpec& c = spec_.controls[i];
+    const ControlDescription& c = description_.controls[i];
     states_[i].screen = c.text;
     states_[i].hidden = c.hidden;
     states_[i].disabled = c.disabled;
@@ -95,7 +95,7 @@ void Window::Select(int control) {
 void Window::Display(int control) {
   for (int c = 1; c <= LastField(); ++c) {
     if (control != 0 && c != control) continue;
-    const ControlSpec& s = Spec(c);
+    const ControlDescription& s = Described(c);
     State& st = states_[c - 1];
     if (s.rows != nullptr) {
       st.rows = *s.rows;
@@ -128,7 +128,7 @@ int Window::Property(int control, Prop prop, int index) const {
   if (!Valid(control)) return 0;
   const State& st = states_[control - 1];
   switch (prop) {
-    case Prop::Type: return static_cast<int>(Spec(control).type);
+    case Prop::Type: return static_cast<int>(Described(control).type);
     case Prop::Default: return st.is_default ? 1 : 0;
     case Prop::Drop: return st.drop ? 1 : 0;
     case Prop::Alrt: break;
@@ -154,24 +154,24 @@ void Window::SetProperty(int control, Prop prop, int value, int index) {
 
 void Window::Update(int control) {
   for (int c = 1; c <= LastField(); ++c) {
-    if ((control == 0 || c == control) && Editable(c) && Spec(c).use.set) {
-      Spec(c).use.set(states_[c - 1].screen);
+    if ((control == 0 || c == control) && Editable(c) && Described(c).use.set) {
+      Described(c).use.set(states_[c - 1].screen);
     }
   }
 }
 
 bool Window::Visible(int control) const {
-  for (int c = control; Valid(c); c = Spec(c).group) {
+  for (int c = control; Valid(c); c = Described(c).group) {
     if (states_[c - 1].hidden) return false;
-    if (Spec(c).group >= c) break;  // a group holds only controls after it
+    if (Described(c).group >= c) break;  // a group holds only controls after it
   }
   return Valid(control);
 }
 
 bool Window::Usable(int control) const {
-  for (int c = control; Valid(c); c = Spec(c).group) {
+  for (int c = control; Valid(c); c = Described(c).group) {
     if (states_[c - 1].hidden || states_[c - 1].disabled) return false;
-    if (Spec(c).group >= c) break;
+    if (Described(c).group >= c) break;
   }
   return Valid(control);
 }
@@ -201,7 +201,7 @@ void Window::TakeInput(const Input& input) {
     case Input::Kind::Click:
       if (!Usable(c)) return;
       if (TakesFocus(c)) MoveFocus(c);
-      if (Spec(c).type == ControlType::Button) Queue(event::Accepted, c);
+      if (Described(c).type == ControlType::Button) Queue(event::Accepted, c);
       return;
     case Input::Kind::Type:
       if (!Usable(c) || !Editable(c)) return;
@@ -210,7 +210,7 @@ void Window::TakeInput(const Input& input) {
       Refresh(c);
       return;
     case Input::Kind::Choose:
-      if (!Usable(c) || Spec(c).type != ControlType::List) return;
+      if (!Usable(c) || Described(c).type != ControlType::List) return;
       MoveFocus(c);
       Choose(c, input.row);
       return;
@@ -221,14 +221,14 @@ void Window::TakeInput(const Input& input) {
 }
 
 bool Window::TakesFocus(int control) const {
-  const ControlSpec& s = Spec(control);
+  const ControlDescription& s = Described(control);
   if (s.read_only) return false;
   return s.type == ControlType::Entry || s.type == ControlType::Button ||
          s.type == ControlType::List || s.type == ControlType::Text;
 }
 
 bool Window::Editable(int control) const {
-  const ControlSpec& s = Spec(control);
+  const ControlDescription& s = Described(control);
   return !s.read_only && (s.type == ControlType::Entry || s.type == ControlType::Text ||
                           (s.type == ControlType::List && states_[control - 1].drop));
 }
@@ -264,7 +264,7 @@ void Window::TakeKey(int code) {
     return;
   }
   if (focus_ == 0) return;
-  const ControlType type = Spec(focus_).type;
+  const ControlType type = Described(focus_).type;
   switch (code) {
     case key::Tab:
     case key::ShiftTab: {
@@ -299,7 +299,7 @@ void Window::MoveFocus(int to) {
 // An entry or a text box is accepted when the person leaves it: its use variable takes
 // what was typed, then comes Accepted.
 void Window::AcceptOnLeaving() {
-  if (focus_ == 0 || !Editable(focus_) || Spec(focus_).type == ControlType::List) return;
+  if (focus_ == 0 || !Editable(focus_) || Described(focus_).type == ControlType::List) return;
   Update(focus_);
   Queue(event::Accepted, focus_);
 }
@@ -320,7 +320,7 @@ void Window::Choose(int control, int row) {
 
 void Window::Refresh(int control) {
   if (!open_) return;
-  const bool group = Valid(control) && Spec(control).type == ControlType::Group;
+  const bool group = Valid(control) && Described(control).type == ControlType::Group;
   backend_.Show(*this, group ? 0 : control);  // a group shows or hides what it holds
 }
 
@@ -333,7 +333,7 @@ void Window::KeepFocusUsable() {
 }
 
 std::string Window::Fit(int control, std::string text) const {
-  const size_t width = PictureWidth(Spec(control).picture);
+  const size_t width = PictureWidth(Described(control).picture);
   if (width == 0) return text;
   return std::string(runtime::Left(text, width));
 }

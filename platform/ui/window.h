@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/ui/backend.h"
-#include "platform/ui/window_spec.h"
+#include "platform/ui/window_description.h"
 
 namespace ui {
 
@@ -43,12 +43,12 @@ class Window {
  public:
   // Takes the window from its description; it is not shown until Open. The backend is
   // the one installed now.
-  explicit Window(WindowSpec spec);
+  explicit Window(WindowDescription described);
   ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  const WindowSpec& spec() const { return spec_; }
+  const WindowDescription& description() const { return description_; }
 
   // Shows the window with its use variables displayed. Its first events are OpenWindow
   // and Selected for the control that takes the focus.
@@ -64,7 +64,7 @@ class Window {
   int Accepted() const { return event_ == event::Accepted ? field_ : 0; }  // ACCEPTED
   int Focus() const { return focus_; }                                  // FOCUS
   int FirstField() const { return 1; }
-  int LastField() const { return static_cast<int>(spec_.controls.size()); }
+  int LastField() const { return static_cast<int>(description_.controls.size()); }
   int Keycode() const { return keycode_; }  // KEYCODE: the last key taken
 
   bool Keyboard();        // KEYBOARD: are keystrokes waiting?
@@ -107,7 +107,7 @@ class Window {
   };
 
   bool Valid(int control) const { return control >= 1 && control <= LastField(); }
-  const ControlSpec& Spec(int control) const { return spec_.controls[control - 1]; }
+  const ControlDescription& Described(int control) const { return description_.controls[control - 1]; }
   bool TakesFocus(int control) const;
   bool Editable(int control) const;
   int NextFocus(int from, int step) const;
@@ -122,7 +122,7 @@ class Window {
   void KeepFocusUsable();
   std::string Fit(int control, std::string text) const;
 
-  WindowSpec spec_;
+  WindowDescription description_;
   Backend& backend_;
   std::vector<State> states_;
   std::map<int, std::map<int, int>> alerts_;  // control -> element -> key code

@@ -47,7 +47,7 @@ std::vector<int> Selections(const Events& events) {
 struct Fixture {
   std::string name, code, note;
   std::vector<std::string> rows{"uno", "dos"};
-  WindowSpec Spec() {
+  WindowDescription Described() {
     return {.module = "Prueba",
             .title = "Prueba",
             .controls = {
@@ -83,7 +83,7 @@ TEST(WindowFocus, TabVisitsShownEnabledControlsThatTakeTheFocusRoundTheWindow) {
     HeadlessBackend screen;
     for (int k : c.keys) screen.Keys({k});
     Fixture f;
-    Window window(f.Spec());
+    Window window(f.Described());
     if (c.hide_group) window.Hide(5);
     EXPECT_EQ(Selections(Play(window)), c.selected);
   }
@@ -93,7 +93,7 @@ TEST(WindowFocus, HidingTheControlWithTheFocusPassesItOnQuietly) {
   HeadlessBackend screen;
   screen.Click("?CODIGO");
   Fixture f;
-  Window window(f.Spec());
+  Window window(f.Described());
   bool hidden = false;
   const Events events = Play(window, [&](Window& w) {
     if (w.Event() == event::Selected && w.Field() == 6 && !hidden) {
@@ -109,7 +109,7 @@ TEST(WindowEvents, LeavingAnEntryAcceptsWhatWasTypedBeforeTheNextControlIsSelect
   HeadlessBackend screen;
   screen.Type("?NOMBRE", "Peñalver").Click("?OK").Type("?CODIGO", "x").Tab();
   Fixture f;
-  Window window(f.Spec());
+  Window window(f.Described());
   std::string name_when_accepted;
   const Events events = Play(window, [&](Window& w) {
     if (w.Accepted() == 1) name_when_accepted = f.name;
@@ -127,7 +127,7 @@ TEST(WindowEvents, PostedEventsComeAfterTheWaitingOnesAndSelectSelects) {
   HeadlessBackend screen;
   screen.Click("?OK");
   Fixture f;
-  Window window(f.Spec());
+  Window window(f.Described());
   const Events events = Play(window, [](Window& w) {
     if (w.Accepted() == 2) {
       w.Post(event::Accepted, 7);
@@ -146,7 +146,7 @@ TEST(WindowEvents, AnAlertedKeyComesAsAlertKeyAndKeysTypedAheadWait) {
   HeadlessBackend screen;
   screen.Keys({13, 'a', 'b'}).Keys({'c'});
   Fixture f;
-  Window window(f.Spec());
+  Window window(f.Described());
   window.SetProperty(0, Prop::Alrt, key::Enter, 255);
   std::vector<int> waiting;
   Play(window, [&](Window& w) {
@@ -181,7 +181,7 @@ TEST(WindowDisplay, ShowsUseVariablesThroughTheirPicturesOnlyWhenDisplayed) {
   HeadlessBackend screen;
   Fixture f;
   f.name = "Gutiérrez";
-  Window window(f.Spec());
+  Window window(f.Described());
   window.Open();
   EXPECT_EQ(window.ScreenText(1), "Gutié");
   f.name = "Ana";

@@ -213,8 +213,8 @@ int Dispatch(int event, Fl_Window* window) {
   return Fl::handle_(event, window);
 }
 
-Fl_Widget* MakeWidget(const ControlSpec& spec, const Box& at) {
-  switch (spec.type) {
+Fl_Widget* MakeWidget(const ControlDescription& described, const Box& at) {
+  switch (described.type) {
     case ControlType::String:
     case ControlType::Prompt: {
       auto* text = new PlainText(at.x, at.y, at.w, at.h);
@@ -223,7 +223,7 @@ Fl_Widget* MakeWidget(const ControlSpec& spec, const Box& at) {
     }
     case ControlType::Image: {
       auto* box = new Fl_Box(at.x, at.y, at.w, at.h);
-      if (Fl_Shared_Image* image = Fl_Shared_Image::get(spec.image.c_str())) box->image(image);
+      if (Fl_Shared_Image* image = Fl_Shared_Image::get(described.image.c_str())) box->image(image);
       return box;
     }
     case ControlType::Line: {
@@ -233,32 +233,32 @@ Fl_Widget* MakeWidget(const ControlSpec& spec, const Box& at) {
     }
     case ControlType::Group: return new GroupFrame(at.x, at.y, at.w, at.h);
     case ControlType::Entry: {
-      Fl_Input* input = spec.password
+      Fl_Input* input = described.password
                             ? static_cast<Fl_Input*>(new Reporting<Fl_Secret_Input>(at.x, at.y, at.w, at.h))
                             : new Reporting<Fl_Input>(at.x, at.y, at.w, at.h);
-      if (spec.read_only) input->readonly(1);
+      if (described.read_only) input->readonly(1);
       input->when(FL_WHEN_CHANGED);
       input->callback(OnEdit);
       return input;
     }
     case ControlType::Text: {
-      Fl_Input* text = spec.read_only
+      Fl_Input* text = described.read_only
                            ? static_cast<Fl_Input*>(new Fl_Multiline_Output(at.x, at.y, at.w, at.h))
                            : new Reporting<Fl_Multiline_Input>(at.x, at.y, at.w, at.h);
       text->wrap(1);
       text->when(FL_WHEN_CHANGED);
       text->callback(OnEdit);
-      if (spec.read_only) text->clear_visible_focus();
+      if (described.read_only) text->clear_visible_focus();
       return text;
     }
     case ControlType::Button: {
       auto* button = new Fl_Button(at.x, at.y, at.w, at.h);
-      button->copy_label(spec.text.c_str());
+      button->copy_label(described.text.c_str());
       button->callback(OnClick);
       return button;
     }
     case ControlType::List: {
-      if (spec.drop) {
+      if (described.drop) {
         auto* choice = new Reporting<Fl_Choice>(at.x, at.y, at.w, at.h);
         choice->callback(OnDrop);
         return choice;
@@ -266,8 +266,8 @@ Fl_Widget* MakeWidget(const ControlSpec& spec, const Box& at) {
       auto* list = new Reporting<Fl_Hold_Browser>(at.x, at.y, at.w, at.h);
       list->format_char(0);
       list->callback(OnBrowse);
-      if (!spec.text.empty()) {
-        list->copy_label(spec.text.c_str());
+      if (!described.text.empty()) {
+        list->copy_label(described.text.c_str());
         list->align(FL_ALIGN_TOP_LEFT);
       }
       return list;
@@ -290,16 +290,16 @@ FltkBackend::~FltkBackend() {
 }
 
 void FltkBackend::Open(Window& window) {
-  const WindowSpec& spec = window.spec();
+  const WindowDescription& described = window.description();
   auto s = std::make_unique<Screen>();
   s->model = &window;
-  s->title = spec.title;
+  s->title = described.title;
 
   // A description without positions gets one control per row.
   std::vector<Box> boxes;
-  int width = spec.width, height = spec.height, row = 0;
+  int width = described.width, height = described.height, row = 0;
   bool has_messages = false;
-  for (const ControlSpec& c : spec.controls) {
+  for (const ControlDescription& c : described.controls) {
     Box at = c.at;
     if (at.w == 0 || at.h == 0) at = {kMargin, kMargin + kRowHeight * row++, 360, kRowHeight - 4};
     boxes.push_back(at);
@@ -312,12 +312,12 @@ void FltkBackend::Open(Window& window) {
   s->frame = std::make_unique<Screen::Frame>(std::max(width, 200), std::max(height, 80),
                                              s->title.c_str());
   s->frame->callback(OnCloseBox);
-  if (!spec.background.empty()) {
+  if (!described.background.empty()) {
     auto* back = new Fl_Box(0, 0, s->frame->w(), s->frame->h());
-    if (Fl_Shared_Image* image = Fl_Shared_Image::get(spec.background.c_str())) back->image(image);
+    if (Fl_Shared_Image* image = Fl_Shared_Image::get(described.background.c_str())) back->image(image);
   }
-  for (size_t i = 0; i < spec.controls.size(); ++i) {
-    const ControlSpec& c = spec.controls[i];
+  for (size_t i = 0; i < described.controls.size(); ++i) {
+    const ControlDescription& c = described.controls[i];
     Fl_Widget* w = MakeWidget(c, boxes[i]);
     w->user_data(reinterpret_cast<void*>(static_cast<intptr_t>(i + 1)));
     if (c.monospace) {
@@ -337,8 +337,8 @@ void FltkBackend::Open(Window& window) {
     s->status->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
   }
   s->frame->end();
-  s->shown.assign(spec.controls.size(), std::string(1, '\0'));  // nothing shown yet
-  s->shown_rows.assign(spec.controls.size(), {});
+  s->shown.assign(described.controls.size(), std::string(1, '\0'));  // nothing shown yet
+  s->shown_rows.assign(described.controls.size(), {});
   s->frame->set_modal();  // a window opened over another takes all the input
   Frames()[s->frame.get()] = s.get();
   Screen& screen = *s;
@@ -363,7 +363,7 @@ void FltkBackend::Show(Window& window, int control) {
   Screen& s = *it->second;
   for (int c = 1; c <= window.LastField(); ++c) {
     if (control != 0 && c != control) continue;
-    const ControlSpec& spec = window.spec().controls[c - 1];
+    const ControlDescription& described = window.description().controls[c - 1];
     Fl_Widget* w = s.widget(c);
     if (window.Visible(c)) {
       w->show();
@@ -375,12 +375,12 @@ void FltkBackend::Show(Window& window, int control) {
     } else {
       w->deactivate();
     }
-    if (spec.type == ControlType::Button) {
+    if (described.type == ControlType::Button) {
       const bool is_default = window.Property(c, Prop::Default) != 0;
       w->labelfont(is_default ? FL_HELVETICA_BOLD : FL_HELVETICA);
     }
     const std::string& text = window.ScreenText(c);
-    if (spec.type == ControlType::List && s.shown_rows[c - 1] != window.Rows(c)) {
+    if (described.type == ControlType::List && s.shown_rows[c - 1] != window.Rows(c)) {
       s.shown_rows[c - 1] = window.Rows(c);
       if (auto* list = dynamic_cast<Fl_Browser*>(w)) {
         list->clear();
@@ -414,7 +414,7 @@ void FltkBackend::Focus(Window& window, int control) {
   moving_focus = true;
   s.widget(control)->take_focus();
   moving_focus = false;
-  if (s.status != nullptr) s.status->text(window.spec().controls[control - 1].message);
+  if (s.status != nullptr) s.status->text(window.description().controls[control - 1].message);
 }
 
 void FltkBackend::Insert(Window& window, int control, std::string_view text) {

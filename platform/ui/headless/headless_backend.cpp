@@ -16,7 +16,7 @@ std::string HistoryKey(std::string_view module, std::string_view control) {
 
 int FindControl(const Window& window, std::string_view name) {
   for (int c = window.FirstField(); c <= window.LastField(); ++c) {
-    if (window.spec().controls[c - 1].name == name) return c;
+    if (window.description().controls[c - 1].name == name) return c;
   }
   return 0;
 }
@@ -95,18 +95,18 @@ Input HeadlessBackend::NextInput(Window& window) {
         step.kind == Input::Kind::Choose) {
       input.control = FindControl(window, step.control);
       if (input.control == 0) {
-        errors_.push_back("no control " + step.control + " in " + window.spec().module);
+        errors_.push_back("no control " + step.control + " in " + window.description().module);
         continue;
       }
       if (!window.Usable(input.control)) {
-        errors_.push_back(step.control + " cannot be reached in " + window.spec().module);
+        errors_.push_back(step.control + " cannot be reached in " + window.description().module);
         continue;
       }
     }
     return input;
   }
   if (++closes_after_end_ > kClosesAfterEnd) {
-    throw std::runtime_error("the script ran out and " + window.spec().module + " stays open");
+    throw std::runtime_error("the script ran out and " + window.description().module + " stays open");
   }
   return Input{};  // the close box
 }
@@ -138,25 +138,25 @@ void HeadlessBackend::Beep(Sound sound) { beeps_.push_back(sound); }
 void HeadlessBackend::Yield() { ++yields_; }
 
 void HeadlessBackend::Record(Window& window) {
-  ShownWindow& shown = shown_[window.spec().module];
-  shown.module = window.spec().module;
-  shown.title = window.spec().title;
+  ShownWindow& shown = shown_[window.description().module];
+  shown.module = window.description().module;
+  shown.title = window.description().title;
   shown.focus = window.Focus();
   shown.open = window.IsOpen();
-  shown.controls.resize(window.spec().controls.size());
+  shown.controls.resize(window.description().controls.size());
   for (int c = window.FirstField(); c <= window.LastField(); ++c) {
-    const ControlSpec& spec = window.spec().controls[c - 1];
+    const ControlDescription& described = window.description().controls[c - 1];
     ShownControl& control = shown.controls[c - 1];
     control.number = c;
-    control.name = spec.name;
-    control.type = spec.type;
+    control.name = described.name;
+    control.type = described.type;
     control.text = window.ScreenText(c);
     control.rows = window.Rows(c);
     control.row = window.Row(c);
     control.visible = window.Visible(c);
     control.enabled = window.Usable(c);
-    if (spec.name.empty()) continue;
-    std::vector<std::string>& history = history_[HistoryKey(shown.module, spec.name)];
+    if (described.name.empty()) continue;
+    std::vector<std::string>& history = history_[HistoryKey(shown.module, described.name)];
     if (history.empty() || history.back() != control.text) history.push_back(control.text);
   }
 }

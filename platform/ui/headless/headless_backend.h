@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/ui/backend.h"
-#include "platform/ui/window_spec.h"
+#include "platform/ui/window_description.h"
 
 namespace ui {
 

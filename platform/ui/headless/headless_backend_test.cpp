@@ -13,7 +13,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-WindowSpec OneEntry(std::string module, std::string& text) {
+WindowDescription OneEntry(std::string module, std::string& text) {
   return {.module = std::move(module),
           .title = "Título",
           .controls = {{.type = ControlType::Entry, .name = "?CAMPO", .use = UseText(text)},

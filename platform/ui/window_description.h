@@ -42,7 +42,7 @@ struct Box {
 };
 
 // Every member has an initializer, so that a description names only what it sets.
-struct ControlSpec {
+struct ControlDescription {
   ControlType type = ControlType::String;
   std::string name{};     // "?GLO:CODUSER"; empty for anonymous texts and lines
   std::string text{};     // fixed text, button or group caption, list column header
@@ -63,13 +63,13 @@ struct ControlSpec {
   std::string image{};    // picture file of an image control
 };
 
-struct WindowSpec {
+struct WindowDescription {
   std::string module{};  // "Dinarvex$Dinvx001"
   std::string label{};   // "P1$WINDOW"
   std::string title{};
   int width = 0, height = 0;
   std::string background{};             // picture file drawn behind the controls
-  std::vector<ControlSpec> controls{};  // controls[0] is control 1
+  std::vector<ControlDescription> controls{};  // controls[0] is control 1
 };
 
 }  // namespace ui

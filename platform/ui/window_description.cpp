@@ -1,4 +1,4 @@
-#include "platform/ui/window_spec.h"
+#include "platform/ui/window_description.h"
 
 #include "platform/runtime/text.h"
 
