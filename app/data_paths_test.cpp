@@ -6,7 +6,9 @@
 #include <set>
 
 #include "app/globals.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
+#include "catalogue/table_managers.h"
 #include "catalogue/tables.h"
 #include "platform/runtime/paths.h"
 
@@ -83,6 +85,23 @@ TEST_F(DataPathsTest, EmptyFoldersAndLongNames) {
   EXPECT_EQ(DiskName(Table::ParameML), std::string(124, 'x') + kSep);              // CSTRING(126)
   EXPECT_EQ(DiskName(Table::SecUsuNotify), std::string(124, 'x'));                 // CSTRING(125)
   EXPECT_EQ(DiskName(Table::ProdReemplazos), std::string(124, 'x') + kSep + "IVPROREM.VQF");  // 251
+}
+
+// A folder that does not hold the suite's files shows up only when a table is first
+// opened, far from start-up: the message must name the file it tried.
+TEST_F(DataPathsTest, AFailedOpenNamesTheFileItTried) {
+  GLO::RUTADATOS = "/no/such/suite/DADM";
+  NameDiskFiles();
+  library::ErrorManager errors;
+  catalogue::CatalogInit(errors);
+  catalogue::TableFileManager& parame = *catalogue::FileManagerOf(Table::ParameML);
+  EXPECT_EQ(parame.Open(), library::kLevelBenign);  // the open itself waits for the first use
+  EXPECT_NE(parame.SetStart(0), library::kLevelBenign);
+  parame.Close();
+  catalogue::CatalogKill();
+  const std::vector<library::ShownMessage> shown = errors.History();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find("/no/such/suite/DADM/CFPARAME.VQF"), std::string::npos) << shown[0].text;
 }
 
 TEST(DataRootTest, IsTheCurrentFolderAndTheStepToItsParent) {

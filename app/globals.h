@@ -82,10 +82,11 @@ extern std::optional<library::FuzzyMatcher> FuzzyMatcherGlobal;
 extern std::optional<library::ErrorManager> ErrorManagerGlobal;
 extern std::optional<library::IniStore> IniStoreGlobal;
 
-// Window globals: a caller's request to a window procedure and its response.
-extern thread_local uint8_t RequestGlobal;
-extern thread_local uint8_t ResponseGlobal;
-extern thread_local int32_t VCRRequestGlobal;
+// Window globals, the calling thread's own: a caller's request to a window procedure, its
+// response, and the request of the record-navigation buttons.
+uint8_t& RequestGlobal();
+uint8_t& ResponseGlobal();
+int32_t& VCRRequestGlobal();
 
 // Gives every process-wide global its initial value (part of MainModuleInit).
 void InitGlobals();

@@ -20,9 +20,9 @@ void MainModuleKill() {
 }
 
 void MainModuleThreadInit() {
-  RequestGlobal = 0;
-  ResponseGlobal = 0;
-  VCRRequestGlobal = 0;
+  RequestGlobal() = 0;
+  ResponseGlobal() = 0;
+  VCRRequestGlobal() = 0;
   CatalogThreadStart();
 }
 

@@ -11,34 +11,26 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/test_folder.h"
+
+namespace app {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class ProgramBinaryTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-suite-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    suite_ = pattern;
     program_folder_ = suite_ / "Dinarvex";
     fs::create_directories(program_folder_);
     fs::create_directories(suite_ / "run");
     std::ofstream(suite_ / "Sorvane.ini", std::ios::binary)
         << "[Sistemas]\r\nRutaDatos=" << (suite_ / "Dadm").string() << "\r\n";
   }
-  void TearDown() override { fs::remove_all(suite_); }
-
   // Starts the program in its folder; with `hold`, its main window stays until the file
   // `release` appears. Its error output goes to `stderr_file`.
   pid_t Start(bool hold, const std::string& stderr_file) {
@@ -81,7 +73,9 @@ class ProgramBinaryTest : public testing::Test {
   std::string release() const { return (suite_ / "release").string(); }
   fs::path ini() const { return program_folder_ / "Dinarvex.INI"; }
 
-  fs::path suite_, program_folder_;
+  TestFolder folder_;
+  const fs::path& suite_ = folder_.path();
+  fs::path program_folder_;
 };
 
 TEST_F(ProgramBinaryTest, SecondCopyIsRefusedWhileTheFirstRuns) {
@@ -90,7 +84,7 @@ TEST_F(ProgramBinaryTest, SecondCopyIsRefusedWhileTheFirstRuns) {
 
   const pid_t second = Start(false, (suite_ / "second.err").string());
   EXPECT_EQ(ExitCode(second), 0);
-  const std::string shown = ReadFile(suite_ / "second.err");
+  const std::string shown = ReadWholeFile(suite_ / "second.err");
   EXPECT_NE(shown.find("El programa ya está ejecutandose.."), std::string::npos) << shown;
   EXPECT_NE(shown.find("Oh no..."), std::string::npos) << shown;
   // The first copy is still in its main window, so nobody has written the settings file.
@@ -98,8 +92,8 @@ TEST_F(ProgramBinaryTest, SecondCopyIsRefusedWhileTheFirstRuns) {
 
   std::ofstream(release()).close();
   EXPECT_EQ(ExitCode(first), 0);
-  EXPECT_EQ(ReadFile(suite_ / "first.err"), "");
-  EXPECT_EQ(ReadFile(ini()), "[__Dont_Touch_Me__]\r\nSectors=\r\n");
+  EXPECT_EQ(ReadWholeFile(suite_ / "first.err"), "");
+  EXPECT_EQ(ReadWholeFile(ini()), "[__Dont_Touch_Me__]\r\nSectors=\r\n");
 }
 
 TEST_F(ProgramBinaryTest, ACopyThatCrashedDoesNotBlockTheNext) {
@@ -110,8 +104,9 @@ TEST_F(ProgramBinaryTest, ACopyThatCrashedDoesNotBlockTheNext) {
 
   const pid_t next = Start(false, (suite_ / "next.err").string());
   EXPECT_EQ(ExitCode(next), 0);
-  EXPECT_EQ(ReadFile(suite_ / "next.err"), "");
+  EXPECT_EQ(ReadWholeFile(suite_ / "next.err"), "");
   EXPECT_TRUE(fs::exists(ini()));
 }
 
 }  // namespace
+}  // namespace app

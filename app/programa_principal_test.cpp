@@ -8,11 +8,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "app/globals.h"
 #include "app/module_hooks.h"
 #include "app/program_run.h"
+#include "app/test_folder.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
 #include "platform/runtime/single_instance.h"
@@ -22,11 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using catalogue::Table;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // What the window procedure saw; it runs without arguments, as every window procedure.
 struct Seen {
@@ -56,9 +51,6 @@ void RecordingMain() {
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-program-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    suite_ = pattern;
     fs::create_directories(suite_ / "Dinarvex");
     fs::create_directories(suite_ / "run");
     setenv("XDG_RUNTIME_DIR", (suite_ / "run").c_str(), 1);
@@ -69,10 +61,11 @@ class ProgramTest : public testing::Test {
   void TearDown() override {
     fs::current_path(previous_folder_);
     unsetenv("XDG_RUNTIME_DIR");
-    fs::remove_all(suite_);
   }
 
-  fs::path suite_, previous_folder_;
+  TestFolder folder_;
+  const fs::path& suite_ = folder_.path();
+  fs::path previous_folder_;
 };
 
 TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
@@ -97,7 +90,7 @@ TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
   EXPECT_FALSE(seen.word_only);
 
   // Shutdown: the store wrote its list, the thread's catalogue and the globals are gone.
-  EXPECT_EQ(ReadFile(suite_ / "Dinarvex" / "Dinarvex.INI"), "[__Dont_Touch_Me__]\r\nSectors=\r\n");
+  EXPECT_EQ(ReadWholeFile(suite_ / "Dinarvex" / "Dinarvex.INI"), "[__Dont_Touch_Me__]\r\nSectors=\r\n");
   EXPECT_EQ(catalogue::FileManagerOf(Table::ParameML), nullptr);
   EXPECT_FALSE(IniStoreGlobal.has_value());
   EXPECT_FALSE(ErrorManagerGlobal.has_value());
@@ -125,8 +118,8 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   MainModuleInit();
   MainModuleThreadInit();
   catalogue::CatalogInit(*ErrorManagerGlobal);  // the first thread's, as the program main does
-  RequestGlobal = 5;
-  VCRRequestGlobal = 7;
+  RequestGlobal() = 5;
+  VCRRequestGlobal() = 7;
   const auto* first_parame = catalogue::FileManagerOf(Table::ParameML);
   const uint8_t* first_record = catalogue::RecordOf(Table::ParameML);
 
@@ -135,8 +128,8 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   const uint8_t* record = nullptr;
   std::thread second = StartThread([&] {
     number = ThreadNumber();
-    request = RequestGlobal;
-    vcr = VCRRequestGlobal;
+    request = RequestGlobal();
+    vcr = VCRRequestGlobal();
     parame = catalogue::FileManagerOf(Table::ParameML);
     record = catalogue::RecordOf(Table::ParameML);
   });
@@ -151,7 +144,7 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   EXPECT_NE(record, first_record);
   // The second thread's end left the first thread's catalogue alone.
   EXPECT_EQ(catalogue::FileManagerOf(Table::ParameML), first_parame);
-  EXPECT_EQ(RequestGlobal, 5);
+  EXPECT_EQ(RequestGlobal(), 5);
 
   MainModuleThreadKill();
   MainModuleKill();

@@ -1,25 +1,18 @@
 #include "app/suite_settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "app/globals.h"
+#include "app/test_folder.h"
 
 namespace app {
 namespace {
 
 class SuiteSettingsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-sorvane-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    InitGlobals();
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  void SetUp() override { InitGlobals(); }
 
   std::string Write(const std::string& bytes) {
     const std::string path = folder_ + "/Sorvane.ini";
@@ -27,7 +20,8 @@ class SuiteSettingsTest : public testing::Test {
     return path;
   }
 
-  std::string folder_;
+  TestFolder test_folder_;
+  const std::string folder_ = test_folder_.path().string();
 };
 
 TEST_F(SuiteSettingsTest, EveryKeyGoesToItsGlobalAsWritten) {
