@@ -23,14 +23,14 @@ ui::Use UseAmount(runtime::Decimal& variable) {
 
 // Both lists: one column, left-aligned with an indent of 2, resizable, headed
 // "RESULTADOS DEL PROCESO", showing each line through "s120", in a fixed-width font.
-ui::ControlSpec LogList(const char* name, const std::vector<std::string>* rows, ui::Box at) {
+ui::ControlDescription LogList(const char* name, const std::vector<std::string>* rows, ui::Box at) {
   return {.type = ControlType::List, .name = name, .text = "RESULTADOS DEL PROCESO",
           .picture = "s120", .rows = rows, .at = at, .monospace = true};
 }
 
 }  // namespace
 
-ui::WindowSpec EjecutaBCKRESTDescription(EjecutaBCKRESTLocals& loc) {
+ui::WindowDescription EjecutaBCKRESTDescription(EjecutaBCKRESTLocals& loc) {
   return {
       .module = "Dinarvex$Dinvx003",
       .label = "P1$WINDOW",

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/runtime/decimal.h"
-#include "platform/ui/window_spec.h"
+#include "platform/ui/window_description.h"
 
 namespace app {
 
@@ -56,6 +56,6 @@ inline constexpr std::string_view kRestoreHelp =
     "Es importante resaltar que esta operación reescribe los archivos en el destino de "
     "existir éstos.";
 
-ui::WindowSpec EjecutaBCKRESTDescription(EjecutaBCKRESTLocals& loc);
+ui::WindowDescription EjecutaBCKRESTDescription(EjecutaBCKRESTLocals& loc);
 
 }  // namespace app

@@ -1,19 +1,229 @@
 #include "app/main_window.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <string>
 #include <thread>
 
-namespace app {
+#include "app/ejecuta_bckrest.h"
+#include "app/ejecuta_proceso.h"
+#include "app/globals.h"
+#include "app/login_rights.h"
+#include "app/main_window_def.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/fields.h"
+#include "catalogue/record.h"
+#include "catalogue/table_managers.h"
+#include "platform/files/errors.h"
+#include "platform/library/field_value.h"
+#include "platform/library/window_manager.h"
+#include "platform/runtime/text.h"
+#include "platform/ui/backend.h"
 
-// The main window is not part of the program yet: Main returns at once. Tests that need a
-// running copy set DINARVEX_TEST_HOLD_UNTIL to a file's path, and Main returns only when
-// that file appears, as the real window returns only when the user leaves.
+namespace app {
+namespace {
+
+using catalogue::Table;
+
+constexpr const char* kProblem = "Problema...";
+
+bool HoldsLoginRights() {
+  for (const catalogue::FieldRef& right : kLoginRights) {
+    if (catalogue::GetText(right) != "1") return false;
+  }
+  return true;
+}
+
+void ClearRecord(Table table) {
+  library::ClearRecord(*catalogue::FileManagerOf(table)->layout(), catalogue::RecordOf(table));
+}
+
+// Waits `seconds` with the wait cursor, then lets the screen catch up once.
+void Pausa(int seconds) {
+  ui::SetCursor(ui::Cursor::Wait);
+  std::this_thread::sleep_for(std::chrono::milliseconds(seconds * 1000));
+  ui::SetCursor(ui::Cursor::Normal);
+  ui::Yield();
+}
+
+class MainWindow : public library::ProcedureWindow {
+ public:
+  MainWindow(MainLocals& loc, ui::Window& window, library::Toolbar& toolbar)
+      : ProcedureWindow("Main", window, toolbar, *ErrorManagerGlobal), loc_(loc) {}
+
+  int TakeAccepted() override;
+  int TakeSelected() override;
+
+ protected:
+  void PrepareWindow() override;
+  void CloseFiles() override;
+
+ private:
+  void LeeEmpresa();
+  void MuestraInfo();
+  void Status(std::string text) { loc_.MENSAJE = runtime::FitCString(text, 111); }
+  void FindUser();
+  void CheckPassword();
+  int ConfirmExit();
+  void RunNested(void (*procedure)());
+
+  MainLocals& loc_;
+  // Set only by a lookup that found the user, and dropped when the user code is typed
+  // again: the password is never compared against a record of an earlier lookup.
+  bool user_found_ = false;
+};
+
+void MainWindow::PrepareWindow() {
+  LeeEmpresa();
+  MuestraInfo();
+  catalogue::RelationManagerOf(Table::SecUsuML)->Open();
+  catalogue::RelationManagerOf(Table::ParameML)->Open();
+  FILESOPENED = 1;
+}
+
+void MainWindow::CloseFiles() {
+  if (FILESOPENED == 0) return;
+  catalogue::RelationManagerOf(Table::SecUsuML)->Close();
+  catalogue::RelationManagerOf(Table::ParameML)->Close();
+}
+
+// The company name from the parameters record, holding the parameters table locked for
+// at most one second while it reads, so that no other station changes it meanwhile.
+void MainWindow::LeeEmpresa() {
+  files::KeyedFile& file = *catalogue::FileOf(Table::ParameML);
+  file.Open(catalogue::FileManagerOf(Table::ParameML)->file_name()->Get(),
+            files::kReadWriteDenyNone);
+  loc_.EMPRESA.clear();
+  if (file.Lock(1) == files::kFileLocked) {
+    ui::Beep(ui::Sound::Beep);
+    ui::Message("Archivo ParameML ha sido bloqueado por otra estación", kProblem);
+    return;
+  }
+  catalogue::SetText(catalogue::PAR::CONTROL, "1");
+  if (file.Get(catalogue::PAR::KEYPAR01.index) != files::kNoError) {
+    ui::Message("Ha ocurrido el error " + std::to_string(file.Code()) + "\n" +
+                    std::string(file.Text()),
+                kProblem);
+  } else {
+    loc_.EMPRESA = runtime::FitCString(catalogue::GetText(catalogue::PAR::NOMBRE), 111);
+  }
+  file.Unlock();
+}
+
+// Paths have no short forms on this platform, so the suite folder's long form is itself.
+// Both this and LeeEmpresa run before the window opens, which displays what they set.
+void MainWindow::MuestraInfo() {
+  loc_.INFOSTRING = runtime::FitString(kInfoText, 2000);
+  GLO::RUTAPROGLONG = GLO::RUTAPROG.value();
+}
+
+int MainWindow::TakeSelected() {
+  const int level = WindowManager::TakeSelected();
+  if (window().Field() == kUserCode) {
+    ui::Window& w = window();
+    w.Disable(kLogin);
+    w.Disable(kBackup);
+    w.Disable(kProcess);
+    GLO::CODUSER = "";
+    loc_.CLAVE.clear();
+    user_found_ = false;
+    w.Display();
+  }
+  return level;
+}
+
+void MainWindow::FindUser() {
+  files::KeyedFile& file = *catalogue::FileOf(Table::SecUsuML);
+  file.Open(catalogue::FileManagerOf(Table::SecUsuML)->file_name()->Get(),
+            files::kReadWriteDenyNone);
+  catalogue::SetText(catalogue::SEC::CODUSER, runtime::Left(GLO::CODUSER.value(), 10));
+  user_found_ = file.Get(catalogue::SEC::KEYSEC01.index) == files::kNoError;
+  if (!user_found_) {
+    ClearRecord(Table::SecUsuML);
+    ui::Beep(ui::Sound::Exclamation);
+    Status("Ud. no está registrado como usuario");
+    window().Select(kUserCode);
+  } else {
+    Status("Usuario registrado exitosamente");
+  }
+  window().Display();
+}
+
+void MainWindow::CheckPassword() {
+  Update();
+  ui::Window& w = window();
+  const bool matches =
+      user_found_ && runtime::EqualPadded(runtime::Upper(loc_.CLAVE),
+                                          runtime::Upper(catalogue::GetText(catalogue::SEC::CLAVE)));
+  if (!matches) {
+    Status("La clave es incorrecta. Inténtelo de nuevo");
+    loc_.CLAVE.clear();
+    w.Display();
+    w.Select(kPassword);
+    return;
+  }
+  if (!HoldsLoginRights()) {
+    Status("Inicio de sesión no autorizado");
+    w.Display();
+    w.Select(kUserCode);
+    return;
+  }
+  Status("Inicio de sesión activado");
+  w.Display();
+  Pausa(2);
+  w.Hide(kLoginGroup);
+  w.Display();
+  w.Unhide(kInfoGroup);
+  w.Unhide(kBackup);
+  w.Unhide(kProcess);
+  Status("Opcione una operación debajo");
+  w.Enable(kBackup);
+  w.Enable(kProcess);
+  w.Display();
+  w.Select(kBackup);
+}
+
+int MainWindow::ConfirmExit() {
+  Update();
+  const int answer = ui::Message("¿Seguro desea salir de la aplicación?",
+                                 "Confirmar, por favor...", ui::Icon::Question, "&Si|&No", 2);
+  if (answer == 1) window().Post(ui::event::CloseDown);
+  return answer == 2 ? library::kLevelNotify : library::kLevelBenign;
+}
+
+void MainWindow::RunNested(void (*procedure)()) {
+  Update();
+  procedure();
+  Reset(false);
+}
+
+int MainWindow::TakeAccepted() {
+  const int level = WindowManager::TakeAccepted();
+  ui::Window& w = window();
+  switch (w.Accepted()) {
+    case kUserCode: FindUser(); break;
+    case kPassword:
+      Status("Pulse \"Iniciar sesión\" para validar");
+      w.Display();
+      w.Enable(kLogin);
+      w.Select(kLogin);
+      break;
+    case kLogin: CheckPassword(); break;
+    case kBackup: RunNested(&EjecutaBCKREST); break;
+    case kProcess: RunNested(&EjecutaProceso); break;
+    case kExit: return ConfirmExit();
+    default: break;
+  }
+  return level;
+}
+
+}  // namespace
+
 void Main() {
-  const char* release = std::getenv("DINARVEX_TEST_HOLD_UNTIL");
-  if (release == nullptr) return;
-  while (!std::filesystem::exists(release)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  MainLocals loc;
+  ui::Window window(MainWindowDescription(loc));
+  library::Toolbar toolbar;
+  MainWindow manager(loc, window, toolbar);
+  library::ThreadWindowGlobals().ResponseGlobal = manager.Run();
 }
 
 }  // namespace app

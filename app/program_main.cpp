@@ -1,4 +1,8 @@
 #include "app/main_window.h"
 #include "app/program_run.h"
+#include "platform/ui/fltk/fltk_backend.h"
 
-int main() { return app::RunProgram(&app::Main); }
+int main() {
+  ui::FltkBackend screen;
+  return app::RunProgram(&app::Main);
+}

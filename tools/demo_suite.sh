@@ -1,0 +1,17 @@
+#!/bin/sh
+# Lays out a demo suite: the suite's settings, data areas and tables (make_demo_suite),
+# and the program folder with the program, its scripts and its background picture.
+#   tools/demo_suite.sh SUITE_FOLDER BUILD_FOLDER
+# An existing suite folder is replaced.
+set -eu
+if [ $# -ne 2 ]; then
+  echo "uso: $0 CARPETA_DE_LA_SUITE CARPETA_DE_COMPILACION" >&2
+  exit 2
+fi
+source=$(cd "$(dirname "$0")/.." && pwd)
+suite=$1
+build=$2
+rm -rf "$suite"
+"$build/tools/make_demo_suite" "$suite"
+"$source/tools/install_layout.sh" "$suite/Dinarvex" "$build/app/dinarvexsor"
+cp -f "$source/app/fondo.xpm" "$suite/Dinarvex/"
