@@ -45,7 +45,7 @@ struct Locals {
   std::string kinds;             // the two-character text of the run
 };
 
-ui::WindowSpec ConversionWindowSpec(Locals& loc) {
+ui::WindowDescription ConversionWindowSpec(Locals& loc) {
   using ui::ControlType;
   return {
       .module = "Dinarvex$Dinvx004",

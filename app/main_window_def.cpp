@@ -20,7 +20,7 @@ ui::Use ShowText(std::string_view text) {
 
 }  // namespace
 
-ui::WindowSpec MainWindowDescription(MainLocals& loc) {
+ui::WindowDescription MainWindowDescription(MainLocals& loc) {
   return {
       .module = "Dinarvex$Dinvx001",
       .label = "P1$WINDOW",

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/window_spec.h"
+#include "platform/ui/window_description.h"
 
 namespace app {
 
@@ -40,6 +40,6 @@ inline constexpr std::string_view kInfoText =
 // The background picture, in the program's folder (the current folder when it runs).
 inline constexpr const char* kBackgroundPicture = "fondo.xpm";
 
-ui::WindowSpec MainWindowDescription(MainLocals& loc);
+ui::WindowDescription MainWindowDescription(MainLocals& loc);
 
 }  // namespace app
