@@ -1,8 +1,8 @@
 #!/bin/sh
 # The real program under a virtual X server, driven by xdotool as a person would: it
-# starts in a demo suite, the demo user logs in, the backup and the conversion buttons are
-# pressed (each answers with its box), and the exit is confirmed. Screenshots stay in the
-# output folder. Skips (77) where no X server can be started.
+# starts in a demo suite, the demo user logs in, runs a backup in the backup window and
+# closes it, and confirms the exit. Screenshots stay in the output folder. Skips (77)
+# where no X server can be started.
 #   main_window_smoke_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER
 set -eu
 source=$1
@@ -39,14 +39,13 @@ session() {
   sleep 3
   shot logged_in
   xdotool key Return
-  focus "^Informaci"
+  focus "^Copia de respaldo"
   xdotool key Return
+  sleep 3
+  shot backup_log
+  xdotool key Tab Tab Tab Return
   focus "^Reconversi"
-  xdotool key Tab Return
-  focus "^Informaci"
-  xdotool key Return
-  focus "^Reconversi"
-  xdotool key Tab Return
+  xdotool key Tab Tab Return
   focus "^Confirmar"
   shot exit_question
   xdotool key shift+Tab space
