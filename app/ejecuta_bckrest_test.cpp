@@ -14,6 +14,7 @@
 
 #include "app/ejecuta_bckrest_def.h"
 #include "app/globals.h"
+#include "app/test_folder.h"
 #include "platform/library/window_manager.h"
 #include "platform/runtime/command.h"
 #include "platform/runtime/cp1252.h"
@@ -32,13 +33,6 @@ void Write(const fs::path& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
 
-std::string Read(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 // A list row as the window keeps it: a STRING(120).
 std::string Row(std::string_view line) { return runtime::FitString(line, kLogLineWidth); }
 
@@ -50,9 +44,7 @@ class BackupWindow : public testing::Test {
   void SetUp() override {
     home_ = fs::current_path();
     path_ = getenv("PATH");
-    char pattern[] = "/tmp/ejecuta_bckrest_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    suite_ = pattern;
+    suite_ = folder_.path();
     program_ = suite_ / std::string(60, 'c') / "Dinarvex";
     const fs::path data = suite_ / "Datos";
     for (const char* area : {"Adm", "Con", "Nom"}) fs::create_directories(data / area);
@@ -74,7 +66,6 @@ class BackupWindow : public testing::Test {
     ErrorManagerGlobal.reset();
     setenv("PATH", path_.c_str(), 1);
     fs::current_path(home_);
-    fs::remove_all(suite_);
   }
 
   fs::path Log(const char* name) const { return program_ / "CopiasREC" / name; }
@@ -82,7 +73,7 @@ class BackupWindow : public testing::Test {
   // The log's lines as the list shows them.
   std::vector<std::string> Rows(const char* log) const {
     std::vector<std::string> rows;
-    std::istringstream lines(Read(Log(log)));
+    std::istringstream lines(ReadWholeFile(Log(log)));
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       rows.push_back(Row(line));
@@ -101,6 +92,7 @@ class BackupWindow : public testing::Test {
   std::vector<std::string> ListRows(const char* list) const { return Shown().Control(list).rows; }
 
   ui::HeadlessBackend screen_;
+  TestFolder folder_;
   std::string path_;
   fs::path home_, suite_, program_;
 };
@@ -111,7 +103,7 @@ TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
 
   EXPECT_TRUE(screen_.errors().empty()) << screen_.errors()[0];
   EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
-  EXPECT_EQ(Read(program_ / "CopiasREC" / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(program_ / "CopiasREC" / "Dadm" / "CFPARAME.VQF"), "parametros");
   const std::vector<std::string> backup = Rows("ReconverBCK.log");
   ASSERT_EQ(backup.size(), 12u);
   EXPECT_EQ(backup[0], Row("Copiando archivos de Administrativo"));
