@@ -1,7 +1,62 @@
 #include "app/globals.h"
 
-namespace app::GLO {
+namespace app {
 
+namespace GLO {
 constinit runtime::Decimal FACTORC = runtime::Decimal::FromInt(100000);
+CStringVar<125> RUTAPROG;
+CStringVar<200> RUTAPROGLONG;
+CStringVar<20> CODUSER;
+CStringVar<125> RUTADATOS;
+CStringVar<125> RUTADATOSNOMINA;
+CStringVar<126> RUTADATOSCONTABILIDAD;
+uint8_t COPIAS = 0;
+StringVar<20> TIPOFACTURA;
+CStringVar<125> REPORTES;
+CStringVar<81> FOTOS;
+uint8_t CHEQUEFACTURA = 0;
+CStringVar<255> RUTATRANSFER;
+CStringVar<7> ESTACION;
+uint8_t USACAJA = 0;
+}  // namespace GLO
 
-}  // namespace app::GLO
+std::optional<library::FuzzyMatcher> FuzzyMatcherGlobal;
+std::optional<library::ErrorManager> ErrorManagerGlobal;
+std::optional<library::IniStore> IniStoreGlobal;
+
+// Reached through functions rather than as extern thread_local variables, whose access
+// the undefined-behaviour sanitizer of g++ 12 misreports as a null load.
+uint8_t& RequestGlobal() {
+  thread_local uint8_t request = 0;
+  return request;
+}
+
+uint8_t& ResponseGlobal() {
+  thread_local uint8_t response = 0;
+  return response;
+}
+
+int32_t& VCRRequestGlobal() {
+  thread_local int32_t vcr_request = 0;
+  return vcr_request;
+}
+
+void InitGlobals() {
+  GLO::FACTORC = runtime::Decimal::FromInt(100000);
+  GLO::RUTAPROG = "";
+  GLO::RUTAPROGLONG = "";
+  GLO::CODUSER = "";
+  GLO::RUTADATOS = "";
+  GLO::RUTADATOSNOMINA = "";
+  GLO::RUTADATOSCONTABILIDAD = "";
+  GLO::COPIAS = 0;
+  GLO::TIPOFACTURA = "";
+  GLO::REPORTES = "";
+  GLO::FOTOS = "";
+  GLO::CHEQUEFACTURA = 0;
+  GLO::RUTATRANSFER = "";
+  GLO::ESTACION = "";
+  GLO::USACAJA = 0;
+}
+
+}  // namespace app

@@ -1,0 +1,112 @@
+#include "app/data_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/globals.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/disk_names.h"
+#include "catalogue/table_managers.h"
+#include "catalogue/tables.h"
+#include "platform/runtime/paths.h"
+
+namespace app {
+namespace {
+
+using catalogue::DiskName;
+using catalogue::Table;
+
+const std::string kSep(1, runtime::kPathSeparator);
+
+std::string Path(std::initializer_list<std::string> parts) {
+  std::string path;
+  for (const std::string& part : parts) path += (path.empty() ? "" : kSep) + part;
+  return path;
+}
+
+class DataPathsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    InitGlobals();
+    GLO::RUTAPROG = Path({"C:", "SUITE", "RECONV", ".."});
+    GLO::RUTADATOS = Path({"D:", "SUITE", "DADM"}) + "   ";
+    GLO::RUTADATOSNOMINA = Path({"D:", "SUITE", "DNOM"});
+    GLO::RUTADATOSCONTABILIDAD = Path({"D:", "SUITE", "DCON01"});
+    NameDiskFiles();
+  }
+};
+
+TEST_F(DataPathsTest, EachTableNamesItsFileInItsFolder) {
+  const std::string dadm = Path({"D:", "SUITE", "DADM"});
+  struct Case {
+    Table table;
+    std::string name;
+  } cases[] = {
+      {Table::ParameML, Path({dadm, "CFPARAME.VQF"})},  // the trailing blanks are gone
+      {Table::ConfigFiscal, Path({"C:", "SUITE", "RECONV", "..", "CFFISCAL.VQF"})},
+      {Table::Bancos, Path({dadm, "BANCOS.VQF"})},
+      {Table::BAN1Alias, Path({dadm, "BANCOS.VQF"})},
+      {Table::BAN2Alias, Path({dadm, "BANCOS.VQF"})},
+      {Table::QKCONUSU, Path({"D:", "SUITE", "DCON01", "QkConUsu01.vqf"})},
+      {Table::SwNomSec, Path({"D:", "SUITE", "DNOM", "QZNOMSEC.VQF"})},
+      {Table::SwNomCse, Path({"D:", "SUITE", "DNOM", "QZNOMCSE.VQF"})},
+      {Table::VarAgenda, Path({dadm, "VARAGENDA.VQF"})},
+      {Table::VehODCD, Path({dadm, "VEHODCD.VQF"})},
+      // The temporary tables and the others the suite does not name stay empty.
+      {Table::TEMPLIBROVENTAS, ""},
+      {Table::DTMAlias, ""},
+      {Table::OneRecord, ""},
+      {Table::Tagsave, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DiskName(c.table), c.name) << static_cast<int>(c.table);
+}
+
+TEST_F(DataPathsTest, AllDiskFilesGetDistinctNames) {
+  std::set<std::string> names;
+  for (const catalogue::DiskFile& file : catalogue::DiskFiles()) names.insert(DiskName(file.table));
+  EXPECT_EQ(catalogue::DiskFiles().size(), 116u);
+  EXPECT_EQ(names.size(), 116u);
+  EXPECT_EQ(names.count(""), 0u);
+}
+
+TEST_F(DataPathsTest, EmptyFoldersAndLongNames) {
+  // A folder that read as one blank gives a name at the root of the current drive.
+  GLO::RUTADATOS = " ";
+  GLO::RUTADATOSNOMINA = " ";
+  NameDiskFiles();
+  EXPECT_EQ(DiskName(Table::ParameML), kSep + "CFPARAME.VQF");
+  EXPECT_EQ(DiskName(Table::SwNomSec), kSep + "QZNOMSEC.VQF");
+
+  // A name longer than its variable is cut to the variable's size less one.
+  GLO::RUTADATOS = std::string(124, 'x');
+  NameDiskFiles();
+  EXPECT_EQ(DiskName(Table::ParameML), std::string(124, 'x') + kSep);              // CSTRING(126)
+  EXPECT_EQ(DiskName(Table::SecUsuNotify), std::string(124, 'x'));                 // CSTRING(125)
+  EXPECT_EQ(DiskName(Table::ProdReemplazos), std::string(124, 'x') + kSep + "IVPROREM.VQF");  // 251
+}
+
+// A folder that does not hold the suite's files shows up only when a table is first
+// opened, far from start-up: the message must name the file it tried.
+TEST_F(DataPathsTest, AFailedOpenNamesTheFileItTried) {
+  GLO::RUTADATOS = "/no/such/suite/DADM";
+  NameDiskFiles();
+  library::ErrorManager errors;
+  catalogue::CatalogInit(errors);
+  catalogue::TableFileManager& parame = *catalogue::FileManagerOf(Table::ParameML);
+  EXPECT_EQ(parame.Open(), library::kLevelBenign);  // the open itself waits for the first use
+  EXPECT_NE(parame.SetStart(0), library::kLevelBenign);
+  parame.Close();
+  catalogue::CatalogKill();
+  const std::vector<library::ShownMessage> shown = errors.History();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find("/no/such/suite/DADM/CFPARAME.VQF"), std::string::npos) << shown[0].text;
+}
+
+TEST(DataRootTest, IsTheCurrentFolderAndTheStepToItsParent) {
+  EXPECT_EQ(DataRoot(), std::filesystem::current_path().string() + kSep + "..");
+}
+
+}  // namespace
+}  // namespace app

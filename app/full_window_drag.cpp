@@ -1,0 +1,34 @@
+#include "app/full_window_drag.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace app {
+
+// Written to the user profile and broadcast, as the desktop's own settings do.
+constexpr UINT kWriteAndBroadcast = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+
+FullWindowDragOff::FullWindowDragOff() {
+  BOOL on = FALSE;
+  if (SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &on, 0) && on == TRUE) {
+    was_on_ = true;
+    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, kWriteAndBroadcast);
+  }
+}
+
+FullWindowDragOff::~FullWindowDragOff() {
+  if (was_on_) SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, kWriteAndBroadcast);
+}
+
+}  // namespace app
+
+#else
+
+namespace app {
+
+FullWindowDragOff::FullWindowDragOff() = default;
+FullWindowDragOff::~FullWindowDragOff() = default;
+
+}  // namespace app
+
+#endif

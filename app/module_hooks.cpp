@@ -1,0 +1,35 @@
+#include "app/module_hooks.h"
+
+#include "app/globals.h"
+#include "app/program_run.h"
+#include "catalogue/catalogue.h"
+
+namespace app {
+
+void MainModuleInit() {
+  InitGlobals();
+  FuzzyMatcherGlobal.emplace();
+  ErrorManagerGlobal.emplace();
+  IniStoreGlobal.emplace();
+}
+
+void MainModuleKill() {
+  IniStoreGlobal.reset();
+  ErrorManagerGlobal.reset();
+  FuzzyMatcherGlobal.reset();
+}
+
+void MainModuleThreadInit() {
+  RequestGlobal() = 0;
+  ResponseGlobal() = 0;
+  VCRRequestGlobal() = 0;
+  CatalogThreadStart();
+}
+
+void CatalogThreadStart() {
+  if (ThreadNumber() != 1) catalogue::CatalogInit(*ErrorManagerGlobal);
+}
+
+void MainModuleThreadKill() { catalogue::CatalogKill(); }
+
+}  // namespace app

@@ -1,0 +1,4 @@
+#include "app/main_window.h"
+#include "app/program_run.h"
+
+int main() { return app::RunProgram(&app::Main); }

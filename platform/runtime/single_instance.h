@@ -1,0 +1,18 @@
+// The mark that lets only one copy of a program run at a time.
+#pragma once
+
+#include <string_view>
+
+namespace runtime {
+
+// Creates the single-instance mark named CLIP(name) & "_UEvent" (at most 259 characters)
+// and holds it until the process ends. Returns false when another process holds it or
+// it cannot be created. The operating system releases it when the holder ends, however
+// it ends, so a copy that crashed never blocks the next start.
+//
+// On Windows the mark is a named event. Elsewhere it is an exclusive lock on a file of
+// that name in the user's runtime folder ($XDG_RUNTIME_DIR; without one, the temporary
+// folder, with the user's id in the file name).
+bool CreateUniqueEvent(std::string_view name);
+
+}  // namespace runtime
