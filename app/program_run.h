@@ -15,7 +15,7 @@ using WindowProcedure = void (*)();
 int RunProgram(WindowProcedure main_window);
 
 // Starts a further thread that runs `body` between the thread-start and thread-end hooks,
-// so that it has its own table files, error status, window globals and catalogue.
+// so that it has its own window globals and catalogue (with its table files).
 std::thread StartThread(std::function<void()> body);
 
 // THREAD(): the calling thread's number; 1 for the program's first thread.
