@@ -1,9 +1,8 @@
 #!/bin/sh
 # The real program under a virtual X server, driven by xdotool as a person would: it
-# starts in a demo suite, the demo user logs in, the backup button is pressed (its box
-# answers), the conversion button opens the conversion window, which is closed again, and
-# the exit is confirmed. Screenshots stay in the output folder. Skips (77) where no X
-# server can be started.
+# starts in a demo suite, the demo user logs in, runs a backup in the backup window and
+# closes it, opens the conversion window and closes it, and confirms the exit.
+# Screenshots stay in the output folder. Skips (77) where no X server can be started.
 #   main_window_smoke_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER
 set -eu
 source=$1
@@ -34,8 +33,12 @@ session() {
   sleep 3
   shot logged_in
   xdotool key Return
-  focus "^Informaci"
+  focus "^Copia de respaldo"
   xdotool key Return
+  sleep 3
+  shot backup_log
+  xdotool key Tab Tab Tab Return
+  sleep 0.5
   xdotool windowfocus "$main"
   sleep 0.3
   xdotool key Tab Return

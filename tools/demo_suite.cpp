@@ -46,8 +46,9 @@ std::string WriteDemoSuite(const DemoSuite& suite) {
   for (const fs::path& folder : {admin, accounting, payroll, root / "Dinarvex"}) {
     fs::create_directories(folder);
   }
+  // "Rutadatos" as the suite writes it: the backup scripts match the key case-sensitively.
   std::ofstream(root / "Sorvane.ini", std::ios::binary)
-      << "[Sistemas]\r\nRutaDatos=" << admin.string() << "\r\nRutaDatosNomina="
+      << "[Sistemas]\r\nRutadatos=" << admin.string() << "\r\nRutaDatosNomina="
       << payroll.string() << "\r\nRutaDatosContabilidad=" << accounting.string() << "\r\n";
 
   library::ErrorManager errors;

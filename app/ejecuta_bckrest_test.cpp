@@ -1,0 +1,265 @@
+// The backup window, headless, in a program folder laid out by the install step inside a
+// suite of its own: the real scripts' logs in the lists, and stand-in scripts for the logs
+// and failures the real ones do not give.
+#include "app/ejecuta_bckrest.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ejecuta_bckrest_def.h"
+#include "app/globals.h"
+#include "app/test_folder.h"
+#include "platform/library/window_manager.h"
+#include "platform/runtime/command.h"
+#include "platform/runtime/cp1252.h"
+#include "platform/runtime/text.h"
+#include "platform/ui/headless/headless_backend.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = DINARVEX_SOURCE_DIR;
+constexpr const char* kModule = "Dinarvex$Dinvx003";
+
+void Write(const fs::path& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// A list row as the window keeps it: a STRING(120).
+std::string Row(std::string_view line) { return runtime::FitString(line, kLogLineWidth); }
+
+// <suite>/Sorvane.ini, <suite>/Datos/{Adm,Con,Nom} with a record file each, and the
+// program folder <suite>/.../Dinarvex laid out by the install step, deep enough that the
+// logs' full names are longer than 120 characters. Each test runs in the program folder.
+class BackupWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    path_ = getenv("PATH");
+    suite_ = folder_.path();
+    program_ = suite_ / std::string(60, 'c') / "Dinarvex";
+    const fs::path data = suite_ / "Datos";
+    for (const char* area : {"Adm", "Con", "Nom"}) fs::create_directories(data / area);
+    Write(data / "Adm" / "CFPARAME.VQF", "parametros");
+    Write(data / "Con" / "CGCUENTA.vqf", "cuentas");
+    Write(data / "Nom" / "NMEMPLEA.VQF", "empleados");
+    ASSERT_EQ(runtime::RunCommand("sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
+                                  program_.string())
+                  .exit_code,
+              0);
+    Write(program_.parent_path() / "Sorvane.ini",
+          "[Sistemas]\r\nRutadatos=" + (data / "Adm").string() + "\r\nRutaDatosContabilidad=" +
+              (data / "Con").string() + "\r\nRutaDatosNomina=" + (data / "Nom").string() + "\r\n");
+    fs::current_path(program_);
+    InitGlobals();
+    ErrorManagerGlobal.emplace();
+  }
+  void TearDown() override {
+    ErrorManagerGlobal.reset();
+    setenv("PATH", path_.c_str(), 1);
+    fs::current_path(home_);
+  }
+
+  fs::path Log(const char* name) const { return program_ / "CopiasREC" / name; }
+
+  // The log's lines as the list shows them.
+  std::vector<std::string> Rows(const char* log) const {
+    std::vector<std::string> rows;
+    std::istringstream lines(ReadWholeFile(Log(log)));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      rows.push_back(Row(line));
+    }
+    return rows;
+  }
+
+  // Puts a stand-in in place of a script: its sh text runs in the program folder.
+  void StandIn(const char* script, const std::string& body) { Write(program_ / script, body); }
+
+  const ui::ShownWindow& Shown() const {
+    const ui::ShownWindow* shown = screen_.Shown(kModule);
+    EXPECT_NE(shown, nullptr);
+    return *shown;
+  }
+  std::vector<std::string> ListRows(const char* list) const { return Shown().Control(list).rows; }
+
+  ui::HeadlessBackend screen_;
+  TestFolder folder_;
+  std::string path_;
+  fs::path home_, suite_, program_;
+};
+
+TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
+  screen_.Click("?BTN_COPIAR").Click("?BTN_RESTAURAR");
+  EjecutaBCKREST();
+
+  EXPECT_TRUE(screen_.errors().empty()) << screen_.errors()[0];
+  EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
+  EXPECT_EQ(ReadWholeFile(program_ / "CopiasREC" / "Dadm" / "CFPARAME.VQF"), "parametros");
+  const std::vector<std::string> backup = Rows("ReconverBCK.log");
+  ASSERT_EQ(backup.size(), 12u);
+  EXPECT_EQ(backup[0], Row("Copiando archivos de Administrativo"));
+  EXPECT_EQ(ListRows("?LIST1"), backup);
+  const std::vector<std::string> restore = Rows("ReconverREST.log");
+  ASSERT_EQ(restore.size(), 12u);
+  EXPECT_EQ(restore[4], Row("Restaurando archivos de Contabilidad"));
+  EXPECT_EQ(ListRows("?LIST2"), restore);
+  // The wait cursor from the start of each script until its log is in the list.
+  EXPECT_EQ(screen_.cursors().front(), ui::Cursor::Wait);
+  EXPECT_EQ(screen_.cursors().back(), ui::Cursor::Normal);
+  // The script ran out: the window closed by its close box, as cancelled.
+  EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCancelled);
+}
+
+// Each job with its own script, log, list and message for a missing log.
+struct Job {
+  const char* button;
+  const char* script;
+  const char* log;
+  const char* list;
+  const char* other_list;
+  const char* missing_text;
+};
+const Job kJobs[] = {
+    {"?BTN_COPIAR", "RESBACK.sh", "ReconverBCK.log", "?LIST1", "?LIST2",
+     "No consigo el archivo \"ReconverBCK.log\".\r\nAbortando muestra del log"},
+    {"?BTN_RESTAURAR", "RESREST.sh", "ReconverREST.log", "?LIST2", "?LIST1",
+     "No consigo el archivo \"ReconverREST.log\"\nAbortando muestra del log"},
+};
+
+TEST_F(BackupWindow, LongLinesAreCutToTheListsWidth) {
+  for (const Job& job : kJobs) {
+    SCOPED_TRACE(job.button);
+    const std::string accented = runtime::Utf8ToCp1252(std::string(115, 'n') + "ñandú");
+    Write(Log(job.log), std::string(300, 'x') + "\r\n" + std::string(150, 'y') + "\r\n" + accented +
+                            "\xE1\xE9\r\n" + "/datos/n\xC3\xB3mina/A.VQF\r\n");
+    StandIn(job.script, "exit 0\n");
+    ui::HeadlessBackend screen;
+    screen.Click(job.button);
+    EjecutaBCKREST();
+    const ui::ShownWindow* shown = screen.Shown(kModule);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Control(job.list).rows,
+              (std::vector<std::string>{std::string(120, 'x'), std::string(120, 'y'),
+                                        std::string(115, 'n') + "ñandú",
+                                        Row("/datos/nómina/A.VQF")}));
+    EXPECT_TRUE(shown->Control(job.other_list).rows.empty());
+    EXPECT_TRUE(screen.messages().empty());
+  }
+}
+
+TEST_F(BackupWindow, FailedScriptLeavesTheListsAsTheyWere) {
+  StandIn("RESBACK.sh", "if [ -e vez ]; then exit 3; fi\n: > vez\n"
+                        "printf 'linea\\r\\n' > CopiasREC/ReconverBCK.log\n");
+  screen_.Click("?BTN_COPIAR").Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  EXPECT_EQ(ListRows("?LIST1"), std::vector<std::string>{Row("linea")});
+  EXPECT_TRUE(screen_.messages().empty());
+  EXPECT_TRUE(screen_.errors().empty());
+}
+
+TEST_F(BackupWindow, MissingLogEmptiesTheListAndSaysSo) {
+  for (const Job& job : kJobs) {
+    SCOPED_TRACE(job.button);
+    // A log is shown first; the next run leaves none.
+    const std::string log = std::string("CopiasREC/") + job.log;
+    StandIn(job.script, "if [ -e vez ]; then rm -f " + log + " vez; exit 0; fi\n: > vez\n" +
+                            "printf 'linea\\r\\n' > " + log + "\n");
+    ui::HeadlessBackend screen;
+    screen.Click(job.button).Click(job.button);
+    EjecutaBCKREST();
+    const ui::ShownWindow* shown = screen.Shown(kModule);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->Control(job.list).rows.empty());
+    ASSERT_EQ(screen.messages().size(), 1u);
+    const ui::MessageBox& box = screen.messages()[0].box;
+    EXPECT_EQ(box.text, job.missing_text);
+    EXPECT_EQ(box.caption, "Problema");
+    EXPECT_EQ(box.icon, ui::Icon::Error);
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"&Aceptar"});
+  }
+}
+
+TEST_F(BackupWindow, EmptyLogSaysWhereNothingWasFound) {
+  for (const Job& job : kJobs) {
+    SCOPED_TRACE(job.button);
+    StandIn(job.script, std::string(": > CopiasREC/") + job.log + "\n");
+    ui::HeadlessBackend screen;
+    screen.Click(job.button);
+    EjecutaBCKREST();
+    ASSERT_EQ(screen.messages().size(), 1u);
+    const ui::MessageBox& box = screen.messages()[0].box;
+    // The full name, longer than 120 characters here, is neither cut nor missed.
+    EXPECT_EQ(box.text, "No conseguí registros en: " + Log(job.log).string());
+    EXPECT_GT(Log(job.log).string().size(), 120u);
+    EXPECT_EQ(box.caption, "CUENTA");
+    EXPECT_EQ(box.icon, ui::Icon::None);
+    EXPECT_TRUE(screen.Shown(kModule)->Control(job.list).rows.empty());
+  }
+}
+
+TEST_F(BackupWindow, CommandProcessorThatCannotStartClosesTheWindowCancelled) {
+  const fs::path no_shell = suite_ / "sin_sh";
+  fs::create_directories(no_shell);
+  setenv("PATH", no_shell.c_str(), 1);
+  screen_.Click("?BTN_RESTAURAR").Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  ASSERT_EQ(screen_.messages().size(), 1u);
+  const ui::MessageBox& box = screen_.messages()[0].box;
+  EXPECT_EQ(box.text, runtime::RunCommand("cmd.exe /c .\\RESREST.BAT,1").error_text);
+  EXPECT_FALSE(box.text.empty());
+  EXPECT_EQ(box.caption, "Problemas");
+  EXPECT_EQ(box.icon, ui::Icon::None);
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"&Aceptar"});
+  // The window closed at once: the second click was never played.
+  EXPECT_FALSE(screen_.ScriptDone());
+  EXPECT_FALSE(Shown().open);
+  EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCancelled);
+  EXPECT_EQ(screen_.cursors(), (std::vector<ui::Cursor>{ui::Cursor::Wait, ui::Cursor::Normal}));
+}
+
+TEST_F(BackupWindow, OpensWithTheHelpTextsAndClosesCompleted) {
+  screen_.Click("?CLOSE");
+  EjecutaBCKREST();
+  EXPECT_TRUE(screen_.errors().empty());
+  const ui::ShownWindow& shown = Shown();
+  EXPECT_EQ(shown.controls.size(), 17u);
+  EXPECT_EQ(runtime::CharCount(kBackupHelp), 659u);
+  EXPECT_EQ(runtime::CharCount(kRestoreHelp), 561u);
+  EXPECT_EQ(runtime::Clip(shown.Control("?LOC:BACKUP").text), kBackupHelp);
+  EXPECT_EQ(runtime::Clip(shown.Control("?LOC:RESTORE").text), kRestoreHelp);
+  EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCompleted);
+}
+
+TEST_F(BackupWindow, CalcShowsTheConvertedTestAmount) {
+  struct Case {
+    const char* typed;
+    const char* shown;  // right-aligned in 15 characters
+  };
+  const Case cases[] = {
+      {"150000", "           1.50"},
+      {"500", "           0.01"},
+      {"0", "           0.01"},
+      {"-150,000.00", "          -1.50"},
+      {"876543210", "       8,765.43"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ui::HeadlessBackend screen;
+    screen.Type("?MONTOX", c.typed).Click("?BUTTON5");
+    EjecutaBCKREST();
+    EXPECT_TRUE(screen.errors().empty());
+    EXPECT_EQ(screen.Shown(kModule)->Control("?MONTOS").text, runtime::FitString(c.shown, 20));
+  }
+}
+
+}  // namespace
+}  // namespace app
