@@ -24,23 +24,6 @@ std::optional<library::FuzzyMatcher> FuzzyMatcherGlobal;
 std::optional<library::ErrorManager> ErrorManagerGlobal;
 std::optional<library::IniStore> IniStoreGlobal;
 
-// Reached through functions rather than as extern thread_local variables, whose access
-// the undefined-behaviour sanitizer of g++ 12 misreports as a null load.
-uint8_t& RequestGlobal() {
-  thread_local uint8_t request = 0;
-  return request;
-}
-
-uint8_t& ResponseGlobal() {
-  thread_local uint8_t response = 0;
-  return response;
-}
-
-int32_t& VCRRequestGlobal() {
-  thread_local int32_t vcr_request = 0;
-  return vcr_request;
-}
-
 void InitGlobals() {
   GLO::FACTORC = runtime::Decimal::FromInt(100000);
   GLO::RUTAPROG = "";

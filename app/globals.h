@@ -82,12 +82,6 @@ extern std::optional<library::FuzzyMatcher> FuzzyMatcherGlobal;
 extern std::optional<library::ErrorManager> ErrorManagerGlobal;
 extern std::optional<library::IniStore> IniStoreGlobal;
 
-// Window globals, the calling thread's own: a caller's request to a window procedure, its
-// response, and the request of the record-navigation buttons.
-uint8_t& RequestGlobal();
-uint8_t& ResponseGlobal();
-int32_t& VCRRequestGlobal();
-
 // Gives every process-wide global its initial value (part of MainModuleInit).
 void InitGlobals();
 

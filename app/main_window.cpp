@@ -1,14 +1,13 @@
 #include "app/main_window.h"
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "app/ejecuta_bckrest.h"
 #include "app/ejecuta_proceso.h"
 #include "app/globals.h"
 #include "app/login_rights.h"
 #include "app/main_window_def.h"
+#include "app/pausa.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/fields.h"
 #include "catalogue/record.h"
@@ -35,14 +34,6 @@ bool HoldsLoginRights() {
 
 void ClearRecord(Table table) {
   library::ClearRecord(*catalogue::FileManagerOf(table)->layout(), catalogue::RecordOf(table));
-}
-
-// Waits `seconds` with the wait cursor, then lets the screen catch up once.
-void Pausa(int seconds) {
-  ui::SetCursor(ui::Cursor::Wait);
-  std::this_thread::sleep_for(std::chrono::milliseconds(seconds * 1000));
-  ui::SetCursor(ui::Cursor::Normal);
-  ui::Yield();
 }
 
 class MainWindow : public library::ProcedureWindow {

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/program_run.h"
 #include "catalogue/catalogue.h"
+#include "platform/library/window_manager.h"
 
 namespace app {
 
@@ -20,9 +21,7 @@ void MainModuleKill() {
 }
 
 void MainModuleThreadInit() {
-  RequestGlobal() = 0;
-  ResponseGlobal() = 0;
-  VCRRequestGlobal() = 0;
+  library::ThreadWindowGlobals() = {};
   CatalogThreadStart();
 }
 

@@ -13,7 +13,9 @@
 #include "app/module_hooks.h"
 #include "app/program_run.h"
 #include "app/test_folder.h"
+#include "platform/library/window_manager.h"
 #include "catalogue/catalogue.h"
+#include "platform/library/window_manager.h"
 #include "catalogue/disk_names.h"
 #include "platform/runtime/single_instance.h"
 
@@ -118,8 +120,8 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   MainModuleInit();
   MainModuleThreadInit();
   catalogue::CatalogInit(*ErrorManagerGlobal);  // the first thread's, as the program main does
-  RequestGlobal() = 5;
-  VCRRequestGlobal() = 7;
+  library::ThreadWindowGlobals().RequestGlobal = 5;
+  library::ThreadWindowGlobals().VCRRequestGlobal = 7;
   const auto* first_parame = catalogue::FileManagerOf(Table::ParameML);
   const uint8_t* first_record = catalogue::RecordOf(Table::ParameML);
 
@@ -128,8 +130,8 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   const uint8_t* record = nullptr;
   std::thread second = StartThread([&] {
     number = ThreadNumber();
-    request = RequestGlobal();
-    vcr = VCRRequestGlobal();
+    request = library::ThreadWindowGlobals().RequestGlobal;
+    vcr = library::ThreadWindowGlobals().VCRRequestGlobal;
     parame = catalogue::FileManagerOf(Table::ParameML);
     record = catalogue::RecordOf(Table::ParameML);
   });
@@ -144,7 +146,7 @@ TEST(ProgramThreadsTest, EachThreadHasItsOwnCatalogueAndWindowGlobals) {
   EXPECT_NE(record, first_record);
   // The second thread's end left the first thread's catalogue alone.
   EXPECT_EQ(catalogue::FileManagerOf(Table::ParameML), first_parame);
-  EXPECT_EQ(RequestGlobal(), 5);
+  EXPECT_EQ(library::ThreadWindowGlobals().RequestGlobal, 5);
 
   MainModuleThreadKill();
   MainModuleKill();

@@ -13,10 +13,30 @@
 #include <string>
 #include <vector>
 
-#include "bench/detail_layout.h"
+#include "app/conversion_tables.h"
+#include "catalogue/modules.h"
 #include "platform/files/keyed_file.h"
 
 namespace {
+
+// The suite's document-detail table as the catalogue declares it (1052-byte records,
+// 12 keys), so that the benchmark measures a realistic file.
+const files::RecordLayout& DetailLayout() {
+  for (std::span<const catalogue::TableDef> module : catalogue::Modules()) {
+    for (const catalogue::TableDef& def : module) {
+      if (def.id == catalogue::Table::DetMovML) return def.layout;
+    }
+  }
+  std::abort();
+}
+
+// The money fields that the conversion rewrites in that table.
+std::span<const catalogue::FieldRef> DetailMoneyFields() {
+  for (const app::ConvertedTable& table : app::ConvertedTables()) {
+    if (table.key.table == catalogue::Table::DetMovML) return table.amounts;
+  }
+  std::abort();
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -27,9 +47,10 @@ double Seconds(Clock::time_point since) {
 // Record i: every field holds a number that is unique in its field (a shifted record
 // number), so that every key, unique or not, accepts every record.
 void FillRecord(uint8_t* record, int64_t i, int64_t records) {
-  std::memset(record, 0, bench::kDetailLayout.length);
-  for (size_t f = 0; f < std::size(bench::kDetailFields); ++f) {
-    const files::FieldDecl& field = bench::kDetailFields[f];
+  const files::RecordLayout& layout = DetailLayout();
+  std::memset(record, 0, layout.length);
+  for (size_t f = 0; f < layout.fields.size(); ++f) {
+    const files::FieldDecl& field = layout.fields[f];
     uint8_t* p = record + field.offset;
     const int64_t value = (i + static_cast<int64_t>(f) * 1009) % records;
     switch (field.type) {
@@ -59,7 +80,7 @@ void FillRecord(uint8_t* record, int64_t i, int64_t records) {
 
 // A stand-in for the conversion: every money field changes.
 void ChangeMoney(uint8_t* record) {
-  for (uint16_t f : bench::kMoneyFields) ++record[bench::kDetailFields[f].offset];
+  for (const catalogue::FieldRef& field : DetailMoneyFields()) ++record[field.offset];
 }
 
 }  // namespace
@@ -69,10 +90,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argc > 2 ? argv[2] : std::filesystem::temp_directory_path();
   const std::string keyed_path = (folder / "BENCH_DETMOV.VQF").string();
   const std::string flat_path = (folder / "BENCH_DETMOV.DAT").string();
-  const uint32_t length = bench::kDetailLayout.length;
+  const uint32_t length = DetailLayout().length;
   std::vector<uint8_t> record(length);
 
-  files::KeyedFile file(bench::kDetailLayout, record.data());
+  files::KeyedFile file(DetailLayout(), record.data());
   auto start = Clock::now();
   if (file.Create(keyed_path) != 0 || file.Open(keyed_path) != 0) {
     std::fprintf(stderr, "%s\n", file.Detail().c_str());
@@ -125,7 +146,7 @@ int main(int argc, char** argv) {
   const double keyed_rate = static_cast<double>(records) / keyed_seconds;
   const double flat_rate = static_cast<double>(records) / flat_seconds;
   std::printf("records: %lld of %u bytes, %zu keys; keyed file %.0f MB\n",
-              static_cast<long long>(records), length, std::size(bench::kDetailKeys),
+              static_cast<long long>(records), length, DetailLayout().keys.size(),
               static_cast<double>(std::filesystem::file_size(keyed_path)) / 1e6);
   std::printf("create keyed file:         %8.2f s  %9.0f records/s  %6.1f us/record\n",
               create_seconds, static_cast<double>(records) / create_seconds,

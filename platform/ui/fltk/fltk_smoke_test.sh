@@ -7,16 +7,9 @@ set -eu
 demo=$1
 out=$2
 
-# A screenshot of the whole screen with whichever tool is at hand.
+# A screenshot of the whole screen, kept in the output folder.
 shot() {
-  if command -v xwd >/dev/null 2>&1; then
-    xwd -root -silent -out "$out/$1.xwd"
-    if command -v convert >/dev/null 2>&1; then convert "$out/$1.xwd" "$out/$1.png" || true; fi
-  elif command -v import >/dev/null 2>&1; then
-    import -window root "$out/$1.png"
-  else
-    echo "no screenshot: neither xwd nor import is installed"
-  fi
+  "$(dirname "$0")/../../../tools/screenshot.sh" "$out/$1"
 }
 
 # The person's part, run inside the virtual X server.
