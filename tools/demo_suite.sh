@@ -14,4 +14,3 @@ build=$2
 rm -rf "$suite"
 "$build/tools/make_demo_suite" "$suite"
 "$source/tools/install_layout.sh" "$suite/Dinarvex" "$build/app/dinarvexsor"
-cp -f "$source/app/fondo.xpm" "$suite/Dinarvex/"

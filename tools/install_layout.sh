@@ -1,7 +1,7 @@
 #!/bin/sh
-# Lays out a program folder: the backup and restore scripts beside the program, and the
-# backup folder CopiasREC with its settings reader, its clean-up script and the three
-# area folders the copies go to. Existing copies and logs are kept.
+# Lays out a program folder: the backup and restore scripts and the background picture
+# beside the program, and the backup folder CopiasREC with its settings reader, its
+# clean-up script and the three area folders the copies go to. Existing copies and logs are kept.
 #   tools/install_layout.sh PROGRAM_FOLDER [EXECUTABLE]
 # The program folder belongs one level below the suite's folder, which holds Sorvane.ini.
 set -eu
@@ -9,12 +9,13 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
   echo "uso: $0 CARPETA_DEL_PROGRAMA [EJECUTABLE]" >&2
   exit 2
 fi
-scripts=$(cd "$(dirname "$0")/../scripts" && pwd)
+source=$(cd "$(dirname "$0")/.." && pwd)
+scripts=$source/scripts
 program=$1
 backup=$program/CopiasREC
 mkdir -p "$backup/Dadm" "$backup/DCon01" "$backup/DNom"
 cp -f "$scripts/RESBACK.BAT" "$scripts/RESREST.BAT" "$scripts/ini.bat" \
-  "$scripts/posix/RESBACK.sh" "$scripts/posix/RESREST.sh" "$program/"
+  "$scripts/posix/RESBACK.sh" "$scripts/posix/RESREST.sh" "$source/app/fondo.xpm" "$program/"
 cp -f "$scripts/ini.cmd" "$scripts/LIMPIA.BAT" \
   "$scripts/posix/ini.sh" "$scripts/posix/copia_areas.sh" "$scripts/posix/LIMPIA.sh" \
   "$backup/"
