@@ -298,8 +298,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     s.Reset();
     if (rc != SQLITE_DONE) return FailSql(rc);
     if (sqlite3_changes(db_) == 0) {
-      return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ +
-                                      " desde que se leyó");
+      return RecordChangedSinceRead();
     }
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
     return Succeeded();
@@ -344,8 +343,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     s.Reset();
     if (rc != SQLITE_DONE) return FailSql(rc);
     if (sqlite3_changes(db_) == 0) {
-      return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ +
-                                      " desde que se leyó");
+      return RecordChangedSinceRead();
     }
     current_id_ = 0;
     return Succeeded();
@@ -467,6 +465,11 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::deque<Statement> first_in_range;  // per key: the first record of a value's range
     std::map<uint64_t, Statement> updates;  // by the set of key columns written
   };
+
+  // Another instance rewrote or deleted the record after this one read it.
+  int RecordChangedSinceRead() {
+    return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ + " desde que se leyó");
+  }
 
   int Done(int code, std::string detail = {}) {
     code_ = code;
