@@ -33,7 +33,21 @@ std::string OrError(F compute) {
   }
 }
 
-bool IsError(std::string_view text) { return runtime::Upper(runtime::Clip(text)) == "ERROR"; }
+// Upper changes no byte outside a-z into one inside ASCII, so an ASCII text (every text
+// these routines hand each other) is compared without going through it.
+bool IsError(std::string_view text) {
+  const std::string_view clipped = runtime::Clip(text);
+  for (const char c : clipped) {
+    if (static_cast<unsigned char>(c) >= 0x80) return runtime::Upper(clipped) == "ERROR";
+  }
+  constexpr std::string_view kUpper = "ERROR";
+  if (clipped.size() != kUpper.size()) return false;
+  for (size_t i = 0; i < clipped.size(); ++i) {
+    const char c = clipped[i] >= 'a' && clipped[i] <= 'z' ? static_cast<char>(clipped[i] - 0x20) : clipped[i];
+    if (c != kUpper[i]) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
