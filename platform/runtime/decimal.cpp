@@ -83,17 +83,18 @@ Decimal Decimal::WithPlaces(int places) const {
 }
 
 std::optional<Decimal> Decimal::Parse(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return Decimal();
-  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
-  const bool negative = text.starts_with('-');
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (text.empty()) return Decimal();
+  while (text.back() == ' ') text.remove_suffix(1);
+  const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
 
-  const size_t point = text.find('.');
+  size_t point = 0;
+  while (point < text.size() && text[point] != '.') ++point;
   const std::string_view whole = text.substr(0, point);
-  std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  std::string_view fraction = point == text.size() ? std::string_view() : text.substr(point + 1);
   if (whole.empty() && fraction.empty()) return std::nullopt;
-  fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);  // trailing zeros say nothing
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);  // trailing zeros say nothing
   if (fraction.size() > static_cast<size_t>(kMaxPlaces)) return std::nullopt;
 
   // The first 18 digits are gathered in 64 bits (the digit limit cannot be reached there),
@@ -212,12 +213,12 @@ bool IsNumeric(std::string_view text) {
 }
 
 std::string Deformat(std::string_view text) {
-  if (text.find_first_of(" ,") == std::string_view::npos) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
+  std::string out(text.size(), '\0');
+  size_t kept = 0;
   for (const char c : text) {
-    if (c != ' ' && c != ',') out += c;
+    if (c != ' ' && c != ',') out[kept++] = c;
   }
+  out.resize(kept);
   return out;
 }
 
