@@ -33,15 +33,42 @@ std::string OrError(F compute) {
   }
 }
 
-bool IsError(std::string_view text) { return runtime::Upper(runtime::Clip(text)) == "ERROR"; }
+// Upper changes no byte outside a-z into one inside ASCII, so an ASCII text (every text
+// these routines hand each other) is compared without going through it.
+bool IsError(std::string_view text) {
+  const std::string_view clipped = runtime::Clip(text);
+  for (const char c : clipped) {
+    if (static_cast<unsigned char>(c) >= 0x80) return runtime::Upper(clipped) == "ERROR";
+  }
+  constexpr std::string_view kUpper = "ERROR";
+  if (clipped.size() != kUpper.size()) return false;
+  for (size_t i = 0; i < clipped.size(); ++i) {
+    const char c = clipped[i] >= 'a' && clipped[i] <= 'z' ? static_cast<char>(clipped[i] - 0x20) : clipped[i];
+    if (c != kUpper[i]) return false;
+  }
+  return true;
+}
+
+// The signed tenth DigitoRedondeo gives, from the amount cut to decimals + 1 and to
+// `decimals` places; nullopt when either cut is "Error". RedondeaMonto needs the second
+// cut itself as well, so it is made once and handed in.
+std::optional<Decimal> RoundingDigit(std::string_view longer, std::string_view cut, int decimals) {
+  if (IsError(longer) || IsError(cut)) return std::nullopt;
+  return (Value(longer) - Value(cut)) * Decimal::FromInt(PotenciaDiez(10, decimals));
+}
+
+// The pictures of a rounded amount with 2 to 5 decimals.
+constexpr std::string_view kPictures[] = {"n-_19.2", "n-_19.3", "n-_19.4", "n-_19.5"};
 
 }  // namespace
 
 std::string ConvierteMonto(std::string_view amount) {
   return OrError([&]() -> std::string {
     const std::string x = runtime::Deformat(amount);
-    if (!runtime::IsNumeric(x)) return kError;
-    const Decimal value = Value(x);
+    // IsNumeric and the value from one reading of the text.
+    const std::optional<Decimal> parsed = Decimal::Parse(x);
+    if (!parsed || runtime::Clip(x).empty()) return kError;
+    const Decimal value = *parsed;
     if (value < Decimal::FromInt(1000) && value >= Decimal()) return "0.01";
     const std::optional<Decimal> factor = GLO::FACTORC.Fit(19, 4);
     if (!factor || *factor == Decimal()) return kError;
@@ -51,29 +78,23 @@ std::string ConvierteMonto(std::string_view amount) {
 
 std::string RedondeaMonto(std::string_view amount, int decimals) {
   return OrError([&]() -> std::string {
-    const std::string digit = DigitoRedondeo(amount, decimals);
-    if (IsError(digit)) return kError;
-    const Decimal d = Value(digit);
     const std::string truncated = FormateaDecimales(amount, decimals);
+    const std::optional<Decimal> digit = RoundingDigit(FormateaDecimales(amount, decimals + 1), truncated, decimals);
+    if (!digit) return kError;
     const Decimal step = Decimal::Divide(Decimal::FromInt(1), Decimal::FromInt(PotenciaDiez(10, decimals)), decimals);
-    std::string r = truncated;
-    if (d >= kHalf) {
-      r = (Value(truncated) + step).ToText();
-    } else if (d <= -kHalf) {
-      r = (Value(truncated) - step).ToText();
-    }
-    if (decimals < 2 || decimals > 5) return r;
-    return runtime::FormatNumber(Value(r), "n-_19." + std::to_string(decimals));
+    const Decimal cut = Value(truncated);
+    const bool up = *digit >= kHalf, down = *digit <= -kHalf;
+    const Decimal rounded = up ? cut + step : down ? cut - step : cut;
+    if (decimals >= 2 && decimals <= 5) return runtime::FormatNumber(rounded, kPictures[decimals - 2]);
+    return up || down ? rounded.ToText() : truncated;
   });
 }
 
 std::string DigitoRedondeo(std::string_view amount, int decimals) {
   return OrError([&]() -> std::string {
-    const std::string a = FormateaDecimales(amount, decimals + 1);
-    if (IsError(a)) return kError;
-    const std::string b = FormateaDecimales(amount, decimals);
-    if (IsError(b)) return kError;
-    return ((Value(a) - Value(b)) * Decimal::FromInt(PotenciaDiez(10, decimals))).ToText();
+    const std::optional<Decimal> digit =
+        RoundingDigit(FormateaDecimales(amount, decimals + 1), FormateaDecimales(amount, decimals), decimals);
+    return digit ? digit->ToText() : kError;
   });
 }
 

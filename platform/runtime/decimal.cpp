@@ -29,29 +29,41 @@ bool ScaleUp(Int128* v, int by) {
   return by <= Decimal::kMaxDigits && !MulOverflows(*v, kPow10[static_cast<size_t>(by)], v);
 }
 
-// The magnitude's digits, most significant first; "0" for zero.
-std::string Digits(Int128 v) {
+// Writes the magnitude's digits, most significant first ("0" for zero), so that they end
+// just before `end`; returns where they start. Magnitudes that fit 64 bits (all amounts)
+// take the far cheaper 64-bit division.
+char* WriteDigits(Int128 v, char* end) {
   UInt128 m = static_cast<UInt128>(Abs128(v));
-  char buf[Decimal::kMaxDigits + 2];
-  size_t i = sizeof buf;
-  do {
-    buf[--i] = static_cast<char>('0' + static_cast<int>(m % 10));
+  char* p = end;
+  while (m > UINT64_MAX) {
+    *--p = static_cast<char>('0' + static_cast<int>(m % 10));
     m /= 10;
-  } while (m != 0);
-  return std::string(buf + i, sizeof buf - i);
+  }
+  uint64_t small = static_cast<uint64_t>(m);
+  do {
+    *--p = static_cast<char>('0' + static_cast<int>(small % 10));
+    small /= 10;
+  } while (small != 0);
+  return p;
 }
 
 // units × 10^-places as text with exactly `places` decimals.
 std::string FixedText(Int128 units, int places) {
-  std::string digits = Digits(units);
-  if (static_cast<int>(digits.size()) <= places) {
-    digits.insert(0, static_cast<size_t>(places) + 1 - digits.size(), '0');
-  }
-  std::string out = units < 0 ? "-" : "";
-  out.append(digits, 0, digits.size() - static_cast<size_t>(places));
+  // At most kMaxDigits + 1 digits, the zeros before them, a sign and a point.
+  char buf[Decimal::kMaxDigits + Decimal::kMaxPlaces + 4];
+  char* const end = buf + sizeof buf;
+  char* digits = WriteDigits(units, end);
+  const auto wanted = static_cast<ptrdiff_t>(places) + 1;  // at least one integer digit
+  while (end - digits < wanted) *--digits = '0';
+  const size_t count = static_cast<size_t>(end - digits);
+  const size_t whole = count - static_cast<size_t>(places);
+  std::string out;
+  out.reserve(count + 2);
+  if (units < 0) out += '-';
+  out.append(digits, whole);
   if (places > 0) {
     out += '.';
-    out.append(digits, digits.size() - static_cast<size_t>(places), std::string::npos);
+    out.append(digits + whole, static_cast<size_t>(places));
   }
   return out;
 }
@@ -71,26 +83,42 @@ Decimal Decimal::WithPlaces(int places) const {
 }
 
 std::optional<Decimal> Decimal::Parse(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return Decimal();
-  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
-  const bool negative = text.starts_with('-');
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (text.empty()) return Decimal();
+  while (text.back() == ' ') text.remove_suffix(1);
+  const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
 
-  const size_t point = text.find('.');
+  size_t point = 0;
+  while (point < text.size() && text[point] != '.') ++point;
   const std::string_view whole = text.substr(0, point);
-  std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  std::string_view fraction = point == text.size() ? std::string_view() : text.substr(point + 1);
   if (whole.empty() && fraction.empty()) return std::nullopt;
-  fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);  // trailing zeros say nothing
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);  // trailing zeros say nothing
   if (fraction.size() > static_cast<size_t>(kMaxPlaces)) return std::nullopt;
 
+  // The first 18 digits are gathered in 64 bits (the digit limit cannot be reached there),
+  // the rest in 128.
+  uint64_t small = 0;
+  int small_digits = 0;
   Int128 units = 0;
   for (const std::string_view part : {whole, fraction}) {
     for (const char c : part) {
-      if (c < '0' || c > '9' || units >= kPow10[kMaxDigits - 1]) return std::nullopt;
+      if (c < '0' || c > '9') return std::nullopt;
+      if (small_digits < 18) {
+        small = small * 10 + static_cast<uint64_t>(c - '0');
+        ++small_digits;
+        continue;
+      }
+      if (small_digits == 18) {
+        units = static_cast<Int128>(small);
+        ++small_digits;
+      }
+      if (units >= kPow10[kMaxDigits - 1]) return std::nullopt;
       units = units * 10 + (c - '0');
     }
   }
+  if (small_digits <= 18) units = static_cast<Int128>(small);
   return Decimal(negative ? -units : units, static_cast<int>(fraction.size()));
 }
 
@@ -185,11 +213,12 @@ bool IsNumeric(std::string_view text) {
 }
 
 std::string Deformat(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  std::string out(text.size(), '\0');
+  size_t kept = 0;
   for (const char c : text) {
-    if (c != ' ' && c != ',') out += c;
+    if (c != ' ' && c != ',') out[kept++] = c;
   }
+  out.resize(kept);
   return out;
 }
 
@@ -237,12 +266,24 @@ bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& va
   const Int128 units = fitted->UnitsAt(places);
   UInt128 magnitude = static_cast<UInt128>(Abs128(units));
   // Fill from the sign half-byte backwards: half-byte k counts from the end of the field.
+  // The 64-bit division takes over as soon as the rest of the magnitude fits it.
+  uint64_t small = 0;
+  bool is_small = false;
   const size_t size = DecimalFieldSize(digits);
   for (size_t k = 0; k < 2 * size; ++k) {
     int half = units < 0 ? 0xD : 0x0;
     if (k > 0) {
-      half = static_cast<int>(magnitude % 10);
-      magnitude /= 10;
+      if (!is_small && magnitude <= UINT64_MAX) {
+        small = static_cast<uint64_t>(magnitude);
+        is_small = true;
+      }
+      if (is_small) {
+        half = static_cast<int>(small % 10);
+        small /= 10;
+      } else {
+        half = static_cast<int>(magnitude % 10);
+        magnitude /= 10;
+      }
     }
     uint8_t& byte = field[size - 1 - k / 2];
     byte = k % 2 == 0 ? static_cast<uint8_t>((byte & 0xF0) | half) : static_cast<uint8_t>((byte & 0x0F) | half << 4);
