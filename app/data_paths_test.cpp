@@ -101,7 +101,8 @@ TEST_F(DataPathsTest, AFailedOpenNamesTheFileItTried) {
   catalogue::CatalogKill();
   const std::vector<library::ShownMessage> shown = errors.History();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_NE(shown[0].text.find("/no/such/suite/DADM/CFPARAME.VQF"), std::string::npos) << shown[0].text;
+  EXPECT_NE(shown[0].text.find(runtime::JoinPath("/no/such/suite/DADM", "CFPARAME.VQF")), std::string::npos)
+      << shown[0].text;
 }
 
 TEST(DataRootTest, IsTheCurrentFolderAndTheStepToItsParent) {

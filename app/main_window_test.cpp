@@ -14,6 +14,8 @@
 #include "catalogue/modules.h"
 #include "platform/ui/headless/headless_backend.h"
 #include "tools/demo_suite.h"
+#include "platform/runtime/paths.h"
+#include "platform/runtime/test_support.h"
 
 namespace app {
 namespace {
@@ -28,18 +30,16 @@ constexpr const char* kLoggedIn = "Opcione una operación debajo";
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-main-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    suite_ = tools::StandardDemo(pattern);
+    suite_ = tools::StandardDemo(runtime::test::MakeTemporaryFolder("dinarvex-main").string());
     suite_.users.push_back({"ABCDEFGHIJ", "LARGA", "Código de diez letras", true});
     suite_.users.push_back({"MAYUS", "SECRETO", "Clave en mayúsculas", true});
     fs::create_directories(fs::path(suite_.folder) / "run");
-    setenv("XDG_RUNTIME_DIR", (fs::path(suite_.folder) / "run").c_str(), 1);
+    runtime::test::SetEnvironment("XDG_RUNTIME_DIR", (fs::path(suite_.folder) / "run").string());
     previous_folder_ = fs::current_path();
   }
   void TearDown() override {
     fs::current_path(previous_folder_);
-    unsetenv("XDG_RUNTIME_DIR");
+    runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
     fs::remove_all(suite_.folder);
   }
 
@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, WindowShowsVersionFactorCompanyAndSuiteFolder) {
   EXPECT_EQ(w.Control("?DCT:VERSION").text, "9.0.3");
   EXPECT_EQ(w.Control("?GLO:FACTORC").text, "         100,000.00");
   EXPECT_EQ(w.Control("?LOC:EMPRESA").text, "Comercial Ejemplo, C.A.");
-  EXPECT_EQ(w.Control("?GLO:RUTAPROGLONG").text, suite_.folder + "/Dinarvex/..");
+  EXPECT_EQ(w.Control("?GLO:RUTAPROGLONG").text, runtime::JoinPath(runtime::JoinPath(suite_.folder, "Dinarvex"), ".."));
   EXPECT_FALSE(w.Control("?BTN_INICIAR").enabled);
   EXPECT_FALSE(w.Control("?INFOSTRING").visible);
   EXPECT_FALSE(w.Control("?BTN_BACKUP").visible);

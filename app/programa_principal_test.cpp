@@ -18,6 +18,8 @@
 #include "platform/library/window_manager.h"
 #include "catalogue/disk_names.h"
 #include "platform/runtime/single_instance.h"
+#include "platform/runtime/test_support.h"
+#include "platform/runtime/paths.h"
 
 namespace app {
 namespace {
@@ -55,14 +57,14 @@ class ProgramTest : public testing::Test {
   void SetUp() override {
     fs::create_directories(suite_ / "Dinarvex");
     fs::create_directories(suite_ / "run");
-    setenv("XDG_RUNTIME_DIR", (suite_ / "run").c_str(), 1);
+    runtime::test::SetEnvironment("XDG_RUNTIME_DIR", (suite_ / "run").string());
     previous_folder_ = fs::current_path();
     fs::current_path(suite_ / "Dinarvex");
     seen = Seen();
   }
   void TearDown() override {
     fs::current_path(previous_folder_);
-    unsetenv("XDG_RUNTIME_DIR");
+    runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
   }
 
   TestFolder folder_;
@@ -73,18 +75,20 @@ class ProgramTest : public testing::Test {
 TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
   std::ofstream(suite_ / "Sorvane.ini", std::ios::binary)
       << "[Sistemas]\r\nRutaDatos=/datos/DADM\r\nRutaDatosContabilidad=/datos/DCON01\r\n";
-  const std::string root = (suite_ / "Dinarvex").string() + "/..";
+  // The root in the form the program builds it: the short form of its folder, then "..".
+  const std::string root = runtime::JoinPath(runtime::ShortPath((suite_ / "Dinarvex").string()), "..");
+  const auto in = [](const char* folder, const char* file) { return runtime::JoinPath(folder, file); };
 
   EXPECT_EQ(RunProgram(&RecordingMain), 0);
 
   ASSERT_TRUE(seen.ran);
   EXPECT_EQ(seen.factor, "100000.00");
   EXPECT_EQ(seen.root, root);
-  EXPECT_EQ(seen.parame, "/datos/DADM/CFPARAME.VQF");
-  EXPECT_EQ(seen.fiscal, root + "/CFFISCAL.VQF");
-  EXPECT_EQ(seen.bancos, "/datos/DADM/BANCOS.VQF");
+  EXPECT_EQ(seen.parame, in("/datos/DADM", "CFPARAME.VQF"));
+  EXPECT_EQ(seen.fiscal, runtime::JoinPath(root, "CFFISCAL.VQF"));
+  EXPECT_EQ(seen.bancos, in("/datos/DADM", "BANCOS.VQF"));
   EXPECT_EQ(seen.ban1, seen.bancos);
-  EXPECT_EQ(seen.qkconusu, "/datos/DCON01/QkConUsu01.vqf");
+  EXPECT_EQ(seen.qkconusu, in("/datos/DCON01", "QkConUsu01.vqf"));
   EXPECT_EQ(seen.temp, "");
   EXPECT_TRUE(seen.catalogue_built);
   EXPECT_TRUE(seen.store_open);

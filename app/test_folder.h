@@ -1,8 +1,6 @@
-// For the tests: a fresh folder under /tmp, removed with everything in it at the end, and
+// For the tests: a fresh folder in the temporary folder, removed with everything in it at the end, and
 // the whole content of a file.
 #pragma once
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,15 +8,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/runtime/test_support.h"
+
 namespace app {
 
 class TestFolder {
  public:
-  TestFolder() {
-    char pattern[] = "/tmp/dinarvex-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
-  }
+  TestFolder() : path_(runtime::test::MakeTemporaryFolder("dinarvex-test")) {}
   ~TestFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

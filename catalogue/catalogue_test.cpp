@@ -16,6 +16,7 @@
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "platform/library/bindings.h"
+#include "platform/runtime/test_support.h"
 
 namespace catalogue {
 namespace {
@@ -34,8 +35,7 @@ struct RecordingDisplay : library::MessageDisplay {
 class CatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/catalogue_test_XXXXXX";
-    folder_ = mkdtemp(pattern);
+    folder_ = runtime::test::MakeTemporaryFolder("catalogue_test");
     previous_ = fs::current_path();
     fs::current_path(folder_);
     for (size_t i = 0; i < kTableCount; ++i) {

@@ -1,6 +1,6 @@
 // The sh ports of the backup and restore scripts, run through the command runner as the
-// program runs them, on a suite folder made afresh for each test; and the bytes of the
-// Windows scripts.
+// program runs them, on a suite folder made afresh for each test. The bytes of the
+// Windows scripts: windows_scripts_test.cpp.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "platform/runtime/command.h"
-#include "platform/runtime/cp1252.h"
 
 namespace {
 
@@ -308,44 +307,6 @@ TEST_F(Suite, BackupWithoutTheBackupFolderFailsAndWritesNoLog) {
   fs::remove_all(backup_);
   EXPECT_NE(runtime::RunCommand(kBackup).exit_code, 0);
   EXPECT_FALSE(fs::exists(program_ / "ReconverBCK.log"));
-}
-
-// The Windows scripts, as delivered: code page 1252, CR LF after every line but the last,
-// and the copy scripts ending with "!PAUSE".
-TEST(WindowsScripts, AreCodePage1252WithCrLfAndNoFinalLineBreak) {
-  struct Case {
-    const char* name;
-    const char* last_line;
-    const char* holds;  // a text of the script, as UTF-8
-  };
-  const Case cases[] = {
-      {"RESBACK.BAT", "!PAUSE", "echo   SORVANE  -  Reconversión"},
-      {"RESREST.BAT", "!PAUSE", "echo   Restauración de los datos"},
-      {"ini.cmd", nullptr, "set \"section=[%~2]\""},
-      {"LIMPIA.BAT", "pause", "echo LIMPIA VALORES"},
-      {"ini.bat", "WScript.Quit(0);", "cscript /nologo /e:jscript"},
-  };
-  for (const Case& c : cases) {
-    std::string bytes = Read(kSource / "scripts" / c.name);
-    ASSERT_FALSE(bytes.empty()) << c.name;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      if (bytes[i] == '\n') {
-        EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << c.name << " at " << i;
-      }
-      if (bytes[i] == '\r') {
-        EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << c.name << " at " << i;
-      }
-      // Bytes the code page leaves undefined, and the lead bytes of UTF-8 for Latin letters.
-      for (unsigned char bad : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xC2, 0xC3}) {
-        EXPECT_NE(static_cast<unsigned char>(bytes[i]), bad) << c.name << " at " << i;
-      }
-    }
-    EXPECT_NE(bytes.back(), '\n') << c.name;
-    if (c.last_line != nullptr) {
-      EXPECT_EQ(bytes.substr(bytes.rfind("\r\n") + 2), c.last_line) << c.name;
-    }
-    EXPECT_NE(runtime::Cp1252ToUtf8(bytes).find(c.holds), std::string::npos) << c.name;
-  }
 }
 
 }  // namespace

@@ -8,9 +8,8 @@
 // instance and reads through another (a table and its alias) reads what it wrote.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <cstdint>
 
 namespace files {
 
@@ -31,9 +30,11 @@ class CommitGroupOwner {
 void RegisterOpenGroup(CommitGroupOwner* owner);
 void UnregisterOpenGroup(CommitGroupOwner* owner);
 
+// Which file an open file is, whatever name it was opened by: the device and inode on
+// POSIX, the volume serial number and file index on Windows (os_file.h).
 struct FileIdentity {
-  dev_t device;
-  ino_t inode;
+  uint64_t volume;
+  uint64_t file;
   auto operator<=>(const FileIdentity&) const = default;
 };
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/os_file.h"
+
 namespace files {
 
 class FlatFile {
@@ -20,7 +22,7 @@ class FlatFile {
   int Create(std::string_view path);  // a new empty file; an existing one is replaced
   int Open(std::string_view path, int mode);  // the modes of KeyedFile
   int Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
 
   int Get(int64_t number);  // record `number` into the buffer; 35 when there is none
   int Put(int64_t number);  // the buffer over record `number`; 35 when there is none
@@ -33,13 +35,12 @@ class FlatFile {
 
  private:
   int Done(int code);
-  int FailErrno(int error);
   // Reads or writes record `number`; `append` writes one past the last instead.
   int Transfer(int64_t number, bool write, bool append);
 
   const uint32_t length_;
   uint8_t* const record_;
-  int fd_ = -1;
+  OsFile file_;
   int code_ = 0;
   std::string path_;
 };

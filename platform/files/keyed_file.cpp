@@ -1,11 +1,7 @@
 #include "platform/files/keyed_file.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -135,15 +131,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    const int lock_fd = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd < 0) return FailErrno(errno);
-    int result = TakeSoleShare(lock_fd);
+    OsFile lock_file;
+    if (int rc = lock_file.Open(LockFilePath(path_), true); rc != kNoError) return FailCode(rc);
+    int result = lock_file.TakeSoleShare();
     if (result != kNoError) {
       Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
     } else {
       result = BuildEmptyFile();
     }
-    close(lock_fd);
     return result;
   }
 
@@ -151,14 +146,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    struct stat st;
-    if (stat(path_.c_str(), &st) != 0) return FailErrno(errno);
-    if (S_ISDIR(st.st_mode) || access(path_.c_str(), R_OK | W_OK) != 0) {
-      return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
-    }
-    lock_fd_ = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd_ < 0) return FailErrno(errno);
-    if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
+    if (int rc = CheckReadWrite(path_); rc != kNoError) return FailCode(rc);
+    if (int rc = lock_file_.Open(LockFilePath(path_), true); rc != kNoError) return FailCode(rc);
+    if (int rc = lock_file_.TakeOpenShare(mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
     }
@@ -189,7 +179,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     key_ = -1;
     current_id_ = 0;
-    identity_ = {st.st_dev, st.st_ino};
+    if (int rc = IdentityOf(path_, &identity_); rc != kNoError) {
+      ReleaseHandles();
+      return FailCode(rc);
+    }
     JoinPeers(identity_, this);
     return Done(kNoError);
   }
@@ -201,7 +194,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       result = Done(kFileSystemError, "No se pudieron confirmar las últimas escrituras en " + path_ +
                                           " (" + sqlite3_errmsg(db_) + ")");
     }
-    if (whole_locked_) UnlockWholeFile(lock_fd_);
+    if (whole_locked_) lock_file_.UnlockWholeFile();
     const std::string detail = detail_;
     ReleaseHandles();
     return Done(result, result == kNoError ? std::string() : detail);
@@ -366,7 +359,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int Lock(int seconds) {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (whole_locked_) return Done(kNoError);
-    const int rc = LockWholeFile(lock_fd_, seconds);
+    const int rc = lock_file_.LockWholeFile(seconds);
     if (rc != kNoError) return Done(rc, "El archivo " + path_ + " está bloqueado por otra estación");
     whole_locked_ = true;
     return Done(kNoError);
@@ -380,7 +373,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       const int rc = EndGroup(true);
       if (rc != SQLITE_OK) result = FailSql(rc);
     }
-    if (whole_locked_) UnlockWholeFile(lock_fd_);
+    if (whole_locked_) lock_file_.UnlockWholeFile();
     whole_locked_ = false;
     return result;
   }
@@ -477,14 +470,16 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return code;
   }
 
-  int FailErrno(int error) {
-    const int code = CodeForErrno(error, path_);
+  int FailErrno(int error) { return FailCode(CodeForSystemError(error, path_), SystemErrorText(error)); }
+
+  int FailCode(int code, const std::string& system_text = "") {
     switch (code) {
       case kFileNotFound: return Done(code, "No se encuentra el archivo " + path_);
       case kPathNotFound: return Done(code, "No existe la carpeta del archivo " + path_);
       case kAccessDenied: return Done(code, "Acceso denegado al archivo " + path_);
-      default: return Done(code, "Error de sistema de archivos en " + path_ + " (" +
-                                     std::strerror(error) + ")");
+      default:
+        return Done(code, "Error de sistema de archivos en " + path_ +
+                              (system_text.empty() ? std::string() : " (" + system_text + ")"));
     }
   }
 
@@ -560,8 +555,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   int BuildEmptyFile() {
     const std::string temporary = path_ + ".nuevo";
-    unlink(temporary.c_str());
-    unlink((temporary + "-journal").c_str());
+    RemoveFile(temporary);
+    RemoveFile(temporary + "-journal");
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(temporary.c_str(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -573,22 +568,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
-      unlink(temporary.c_str());
+      RemoveFile(temporary);
       if (system_error != 0) return FailErrno(system_error);
       return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
     }
-    if (rename(temporary.c_str(), path_.c_str()) != 0) {
-      const int error = errno;
-      unlink(temporary.c_str());
-      return FailErrno(error);
-    }
-    // Makes the new name durable along with the file.
-    const size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-    const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder_fd >= 0) {
-      fsync(folder_fd);
-      close(folder_fd);
+    if (int code = MoveOver(temporary, path_); code != kNoError) {
+      RemoveFile(temporary);
+      return FailCode(code);
     }
     return Done(kNoError);
   }
@@ -791,8 +777,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
-    if (lock_fd_ >= 0) close(lock_fd_);
-    lock_fd_ = -1;
+    if (lock_file_.IsOpen()) lock_file_.Close();
     whole_locked_ = false;
     damaged_ = false;
     in_group_ = false;
@@ -809,7 +794,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   sqlite3* db_ = nullptr;
   FileIdentity identity_{};
   std::unique_ptr<Statements> st_;
-  int lock_fd_ = -1;
+  OsFile lock_file_;
   bool whole_locked_ = false;
   bool damaged_ = false;
   std::string damage_detail_;

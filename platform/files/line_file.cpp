@@ -1,6 +1,5 @@
 #include "platform/files/line_file.h"
 
-#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -24,9 +23,10 @@ int LineFile::Open(std::string_view path, int attempts) {
   if (file_ != nullptr) return code_ = kFileAlreadyOpen;
   path_ = path;
   for (int attempt = 1;; ++attempt) {
-    file_ = fopen(path_.c_str(), "rbe");
+    int code = kNoError;
+    file_ = OpenForReading(path_, &code);
     if (file_ != nullptr) break;
-    if (attempt >= attempts) return code_ = CodeForErrno(errno, path_);
+    if (attempt >= attempts) return code_ = code;
     std::this_thread::sleep_for(kRetryPause);
   }
   ended_ = false;
@@ -46,7 +46,7 @@ int LineFile::ReadLine(std::string* line, size_t max_length) {
   if (ended_) return code_ = kRecordNotAvailable;
   bool any = false;  // a line that holds nothing but its end still counts
   for (;;) {
-    const int c = getc_unlocked(file_);
+    const int c = std::getc(file_);
     if (c == EOF || c == kCtrlZ) {
       if (c == EOF && ferror(file_)) return code_ = kFileSystemError;
       ended_ = true;

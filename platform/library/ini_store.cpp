@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/runtime/ini.h"
+#include "platform/runtime/paths.h"
 
 namespace library {
 namespace {
@@ -42,8 +43,9 @@ std::string JoinList(const std::vector<std::string>& names) {
 // by a file that holds the list alone.
 bool ThereButUnreadable(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::exists(path, error)) return false;
-  return !std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary);
+  const std::filesystem::path file = runtime::PathOf(path);
+  if (!std::filesystem::exists(file, error)) return false;
+  return !std::filesystem::is_regular_file(file, error) || !std::ifstream(file, std::ios::binary);
 }
 
 }  // namespace

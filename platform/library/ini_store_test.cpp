@@ -1,4 +1,5 @@
 #include "platform/library/ini_store.h"
+#include "platform/runtime/test_support.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,9 +14,7 @@ namespace {
 class IniStoreTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-ini-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = runtime::test::MakeTemporaryFolder("dinarvex-ini").string();
     path_ = folder_ + "/Dinarvex.INI";
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }

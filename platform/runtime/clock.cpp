@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/runtime/local_time.h"
+
 namespace runtime {
 namespace {
 
@@ -11,15 +13,6 @@ using std::chrono::year_month_day;
 
 // The day before day 1.
 constexpr sys_days kDayZero = sys_days(std::chrono::year(1799) / 12 / 31);
-
-struct tm LocalNow(int* hundredths) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  struct tm local{};
-  localtime_r(&now.tv_sec, &local);
-  *hundredths = static_cast<int>(now.tv_nsec / 10'000'000);
-  return local;
-}
 
 }  // namespace
 

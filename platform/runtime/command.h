@@ -16,7 +16,8 @@ struct CommandResult {
 
 // Runs a command line in the current folder and blocks until its process ends.
 //
-// On Windows the line goes to the system as written ("cmd.exe /c .\RESBACK.BAT,1").
+// On Windows the line goes to the system as written ("cmd.exe /c .\RESBACK.BAT,1"); a line
+// that starts with "cmd.exe" runs the system folder's cmd.exe, never one found elsewhere.
 // Elsewhere the command processor is sh, found on the PATH: a line of the form
 // "cmd.exe /c .\NAME.BAT,ARG" (NAME and ARG of letters, digits and "_", case aside)
 // runs the sh port of that batch script, "sh ./NAME.sh ARG" (ARG left out when empty),

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/runtime/cp1252.h"
+#include "platform/runtime/paths.h"
 
 namespace runtime {
 namespace {
@@ -82,7 +83,7 @@ Place Find(std::string_view bytes, const std::vector<Line>& lines, std::string_v
 }
 
 std::optional<std::string> ReadFile(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(PathOf(file), std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
@@ -111,7 +112,7 @@ bool PutIni(std::string_view section, std::string_view key, std::string_view val
   }
   std::optional<std::string> existing = ReadFile(file);
   std::error_code ignored;
-  if (!existing && std::filesystem::exists(file, ignored)) return false;  // never overwrite what cannot be read
+  if (!existing && std::filesystem::exists(PathOf(file), ignored)) return false;  // never overwrite what cannot be read
   std::string bytes = existing.value_or("");
   const std::string section_cp = Utf8ToCp1252(section), key_cp = Utf8ToCp1252(key);
   const std::string value_cp = Utf8ToCp1252(value);
@@ -131,16 +132,20 @@ bool PutIni(std::string_view section, std::string_view key, std::string_view val
 
   const std::string temporary = file + ".tmp";
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathOf(temporary), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
-      std::remove(temporary.c_str());
+      std::filesystem::remove(PathOf(temporary), ignored);
       return false;
     }
   }
-  if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-    std::remove(temporary.c_str());
+  // std::filesystem::rename replaces an existing file on Windows too, where std::rename
+  // refuses one.
+  std::error_code moved;
+  std::filesystem::rename(PathOf(temporary), PathOf(file), moved);
+  if (moved) {
+    std::filesystem::remove(PathOf(temporary), ignored);
     return false;
   }
   return true;

@@ -5,10 +5,6 @@
 
 #include "platform/runtime/text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace runtime {
 
 std::string CurrentFolder() {
@@ -17,29 +13,9 @@ std::string CurrentFolder() {
   return error ? std::string() : std::string(here.begin(), here.end());
 }
 
-#ifdef _WIN32
-
-std::string ShortPath(std::string_view path) {
-  const std::filesystem::path long_path =
-      path.empty() ? std::filesystem::path(CurrentFolder())
-                   : std::filesystem::path(std::u8string(path.begin(), path.end()));
-  const std::wstring wide = long_path.wstring();
-  const DWORD needed = GetShortPathNameW(wide.c_str(), nullptr, 0);
-  if (needed == 0) return std::string(path.empty() ? CurrentFolder() : std::string(path));
-  std::wstring short_form(needed, L'\0');
-  const DWORD written = GetShortPathNameW(wide.c_str(), short_form.data(), needed);
-  short_form.resize(written);
-  const std::u8string utf8 = std::filesystem::path(short_form).u8string();
-  return std::string(utf8.begin(), utf8.end());
+std::filesystem::path PathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
-
-#else
-
-std::string ShortPath(std::string_view path) {
-  return path.empty() ? CurrentFolder() : std::string(path);
-}
-
-#endif
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string path(Clip(folder));

@@ -21,8 +21,12 @@
 #include <string>
 #include <vector>
 
-// X11's headers define None, which is also a name of ours.
+// The system headers that FLTK includes define names of ours as macros: X11's None, and
+// windows.h's MessageBox and Yield (for their ...A and ...W forms). This is the only unit
+// that includes them.
 #undef None
+#undef MessageBox
+#undef Yield
 
 #include "platform/runtime/cp1252.h"
 #include "platform/ui/window.h"

@@ -1,69 +1,5 @@
 #include "platform/runtime/command.h"
 
-#ifdef _WIN32
-
-#include <windows.h>
-
-#include <vector>
-
-namespace runtime {
-namespace {
-
-std::string WideToUtf8(const wchar_t* text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string utf8(size - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
-
-std::wstring Utf8ToWide(std::string_view utf8) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                 nullptr, 0);
-  std::wstring wide(size, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      size);
-  return wide;
-}
-
-std::string SystemErrorText(DWORD code) {
-  wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  if (text == nullptr) return "Error " + std::to_string(code);
-  std::string utf8 = WideToUtf8(text);
-  LocalFree(text);
-  while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.pop_back();
-  return utf8;
-}
-
-}  // namespace
-
-CommandResult RunCommand(std::string_view command_line) {
-  // CreateProcessW may write into the command line, so it gets a copy of its own.
-  std::wstring line = Utf8ToWide(command_line);
-  std::vector<wchar_t> buffer(line.begin(), line.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return {kCommandNotStarted, SystemErrorText(GetLastError())};
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return {static_cast<int>(code), {}};
-}
-
-}  // namespace runtime
-
-#else
-
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -134,5 +70,3 @@ CommandResult RunCommand(std::string_view command_line) {
 }
 
 }  // namespace runtime
-
-#endif

@@ -1,6 +1,5 @@
 #include "app/full_window_drag.h"
 
-#ifdef _WIN32
 #include <windows.h>
 
 namespace app {
@@ -21,14 +20,3 @@ FullWindowDragOff::~FullWindowDragOff() {
 }
 
 }  // namespace app
-
-#else
-
-namespace app {
-
-FullWindowDragOff::FullWindowDragOff() = default;
-FullWindowDragOff::~FullWindowDragOff() = default;
-
-}  // namespace app
-
-#endif

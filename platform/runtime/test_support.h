@@ -1,0 +1,49 @@
+// For the tests of every layer: what they need of the operating system, in the same form
+// on both platforms (test_support_posix.cpp, test_support_windows.cpp).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace runtime::test {
+
+// A fresh folder in the system's temporary folder, its name starting with `prefix`.
+std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
+
+// Sets or removes a variable of this process's environment (seen by children too).
+void SetEnvironment(const std::string& name, const std::string& value);
+void UnsetEnvironment(const std::string& name);
+
+// This process's id.
+int64_t ProcessId();
+
+// Another program, started with its standard output on a pipe to this process.
+class ChildProcess {
+ public:
+  // `arguments` begins with the program's path.
+  explicit ChildProcess(const std::vector<std::string>& arguments);
+  ~ChildProcess();  // kills it when it still runs
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const;
+  // The next line it printed, without its line end; empty when it ended.
+  std::string ReadLine();
+  // Ends it at once, as a crash or a power cut would (SIGKILL, TerminateProcess), and
+  // waits until it is gone.
+  void Kill();
+  // Waits until it ends by itself; its exit code.
+  int Wait();
+
+ private:
+  intptr_t process_ = -1;  // the pid on POSIX, the process HANDLE on Windows
+  intptr_t output_ = -1;   // the read end of its standard output
+  std::string pending_;  // read but not yet returned
+
+  // Up to `size` bytes of its output; 0 at the end.
+  size_t ReadSome(char* buffer, size_t size);
+};
+
+}  // namespace runtime::test

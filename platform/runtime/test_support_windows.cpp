@@ -1,0 +1,110 @@
+#include "platform/runtime/test_support.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+#include "platform/runtime/wide_text_windows.h"
+
+namespace runtime::test {
+namespace {
+
+// One argument as the C runtime of the child splits its command line back: quoted, with
+// the backslashes before a quote doubled.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+std::filesystem::path MakeTemporaryFolder(const std::string& prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random() % 1000000000));
+    std::error_code error;
+    if (std::filesystem::create_directory(folder, error)) return folder;
+  }
+  throw std::runtime_error("no temporary folder");
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  _wputenv_s(Utf8ToWide(name).c_str(), Utf8ToWide(value).c_str());
+}
+
+void UnsetEnvironment(const std::string& name) { _wputenv_s(Utf8ToWide(name).c_str(), L""); }
+
+int64_t ProcessId() { return GetCurrentProcessId(); }
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inheritable, 0)) return;
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  std::wstring line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line += L' ';
+    line += Quoted(Utf8ToWide(argument));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = write_end;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    CloseHandle(process.hThread);
+    process_ = reinterpret_cast<intptr_t>(process.hProcess);
+  }
+  CloseHandle(write_end);
+  output_ = reinterpret_cast<intptr_t>(read_end);
+}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  if (output_ != -1) CloseHandle(AsHandle(output_));
+}
+
+bool ChildProcess::Started() const { return process_ != -1; }
+
+size_t ChildProcess::ReadSome(char* buffer, size_t size) {
+  DWORD n = 0;
+  return ReadFile(AsHandle(output_), buffer, static_cast<DWORD>(size), &n, nullptr) ? n : 0;
+}
+
+void ChildProcess::Kill() {
+  if (process_ == -1) return;
+  TerminateProcess(AsHandle(process_), 137);
+  WaitForSingleObject(AsHandle(process_), INFINITE);
+  CloseHandle(AsHandle(process_));
+  process_ = -1;
+}
+
+int ChildProcess::Wait() {
+  if (process_ == -1) return -1;
+  WaitForSingleObject(AsHandle(process_), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(AsHandle(process_), &code);
+  CloseHandle(AsHandle(process_));
+  process_ = -1;
+  return static_cast<int>(code);
+}
+
+}  // namespace runtime::test
