@@ -3,6 +3,7 @@
 # starts in a demo suite, the demo user logs in, runs a backup in the backup window and
 # closes it, opens the conversion window and closes it, and confirms the exit.
 # Screenshots stay in the output folder. Skips (77) where no X server can be started.
+# A Windows build's program (dinarvexsor.exe) runs under $DINARVEX_RUN_WITH (wine).
 #   main_window_smoke_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER
 set -eu
 source=$1
@@ -13,16 +14,28 @@ shot() {
   "$source/tools/screenshot.sh" "$out/$1"
 }
 
-# Waits for a window whose title begins with $1 and gives it the focus.
+# Waits for a window whose title begins with $1 and gives it the focus, and a moment for
+# it to take keys (under wine a window is found before it is drawn).
 focus() {
   win=$(timeout 10 xdotool search --sync --name "$1" | head -n 1)
   xdotool windowfocus "$win"
-  sleep 0.3
+  sleep 1
+}
+
+# Waits until the backup script has ended (its sh port here, cmd.exe under wine, which is
+# slow to start), and a moment more for the window to show its log.
+wait_for_script() {
+  sleep 1
+  while pgrep -f RESBACK >/dev/null; do sleep 0.3; done
+  sleep 1
 }
 
 session() {
   cd "$out/suite/Dinarvex"
-  ./dinarvexsor >"$out/program.out" 2>&1 &
+  program=./dinarvexsor
+  [ -f dinarvexsor.exe ] && program=./dinarvexsor.exe
+  # Appended to: helper processes of wine that outlive the program write to it too.
+  ${DINARVEX_RUN_WITH:-} $program >>"$out/program.out" 2>&1 &
   pid=$!
   focus "^Reconversi"
   main=$win
@@ -35,7 +48,7 @@ session() {
   xdotool key Return
   focus "^Copia de respaldo"
   xdotool key Return
-  sleep 3
+  wait_for_script
   shot backup_log
   xdotool key Tab Tab Tab Return
   sleep 0.5
@@ -79,7 +92,8 @@ export XDG_RUNTIME_DIR
 mkdir -p "$XDG_RUNTIME_DIR"
 "$source/tools/demo_suite.sh" "$out/suite" "$build"
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
-timeout 60 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$source" "$build" "$out" --session
+timeout 80 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$source" "$build" "$out" --session
+sed -i 's/\r$//' "$out/program.out"  # a Windows program's line ends
 cat "$out/program.out"
 grep -qx "exit=0" "$out/program.out"
 test -f "$out/suite/Dinarvex/Dinarvex.INI"

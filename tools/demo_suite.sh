@@ -11,6 +11,9 @@ fi
 source=$(cd "$(dirname "$0")/.." && pwd)
 suite=$1
 build=$2
+# A Windows build's programs end in .exe and run under $DINARVEX_RUN_WITH (wine).
+exe=""
+[ -f "$build/app/dinarvexsor.exe" ] && exe=.exe
 rm -rf "$suite"
-"$build/tools/make_demo_suite" "$suite"
-"$source/tools/install_layout.sh" "$suite/Dinarvex" "$build/app/dinarvexsor"
+${DINARVEX_RUN_WITH:-} "$build/tools/make_demo_suite$exe" "$suite"
+"$source/tools/install_layout.sh" "$suite/Dinarvex" "$build/app/dinarvexsor$exe"

@@ -6,6 +6,9 @@
 set -eu
 cd "$(dirname "$0")/../.."
 jobs=${1:-3}
+# The mingw-w64 compilers (posix thread model), wine for the tests, tcl for SQLite's
+# single-file source, zip for the package.
+tools/setup.sh g++-mingw-w64-x86-64-posix wine wine64 tcl zip cmake make xvfb xdotool
 tools/windows/build_libraries.sh "$jobs"
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE="$PWD/tools/windows/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build build/windows -j "$jobs"

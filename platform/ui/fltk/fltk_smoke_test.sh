@@ -1,7 +1,8 @@
 #!/bin/sh
 # Opens the demo window under a virtual X server, types into it and presses keys as a
 # person would (xdotool), keeps screenshots in the output folder, and checks what the
-# window took. Skips (77) where no X server can be started.
+# window took. Skips (77) where no X server can be started. A Windows build's demo runs
+# under $DINARVEX_RUN_WITH (wine).
 #   fltk_smoke_test.sh DEMO OUTPUT_FOLDER
 set -eu
 demo=$1
@@ -14,7 +15,7 @@ shot() {
 
 # The person's part, run inside the virtual X server.
 session() {
-  "$demo" >"$out/demo.out" 2>&1 &
+  ${DINARVEX_RUN_WITH:-} "$demo" >"$out/demo.out" 2>&1 &
   pid=$!
   win=$(timeout 10 xdotool search --sync --name "^Prueba")
   xdotool windowfocus "$win"
@@ -50,6 +51,7 @@ rm -f "$out"/*.xwd "$out"/*.png "$out"/demo.out
 # Under the sanitizers: the system's font libraries hold their caches to the end.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan_suppressions.txt:print_suppressions=0"
 timeout 50 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$demo" "$out" --session
+sed -i 's/\r$//' "$out/demo.out"  # a Windows program's line ends
 cat "$out/demo.out"
 grep -qx "usuario=ADMIN" "$out/demo.out"
 grep -qx "nota=hola" "$out/demo.out"

@@ -1,0 +1,117 @@
+// The operating-system layer of the drivers, on the platform the tests run on: files in
+// folders with accented names, replacing an existing file, file identity, and the
+// share and whole-file locks between two opens of one file.
+#include "platform/files/os_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/files/errors.h"
+#include "platform/files/keyed_file.h"
+#include "platform/files/test_table.h"
+#include "platform/runtime/paths.h"
+#include "platform/runtime/test_support.h"
+
+namespace files {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { folder_ = runtime::test::MakeTemporaryFolder("os_file"); }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // A path below the test folder in the platform's own form, as the program builds them.
+  std::string In(const std::string& name) const {
+    const std::u8string folder = folder_.u8string();
+    return runtime::JoinPath(std::string(folder.begin(), folder.end()), name);
+  }
+  static std::string Contents(const std::string& path) {
+    std::ifstream in(runtime::PathOf(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(runtime::PathOf(path), std::ios::binary) << bytes;
+  }
+
+  fs::path folder_;
+};
+
+// The suite's folders carry Spanish names; on Windows they must reach the wide calls.
+TEST_F(OsFileTest, RecordFilesLiveInFoldersWithAccentedNames) {
+  const std::string folder = In("Año Nómina");
+  fs::create_directories(runtime::PathOf(folder));
+  const std::string path = runtime::JoinPath(folder, "PERSONAL.VQF");
+
+  test::Table t;
+  ASSERT_EQ(t.file.Create(path), kNoError) << t.file.Text();
+  ASSERT_EQ(t.file.Open(path), kNoError) << t.file.Text();
+  t.Fill(7, "Peña");
+  ASSERT_EQ(t.file.Add(), kNoError) << t.file.Text();
+  ASSERT_EQ(t.file.Close(), kNoError);
+
+  test::Table again;
+  ASSERT_EQ(again.file.Open(path), kNoError) << again.file.Text();
+  again.SetCode(7);
+  EXPECT_EQ(again.file.Get(test::kCode), kNoError);
+  EXPECT_EQ(again.Name(), "Peña");
+}
+
+TEST_F(OsFileTest, MissingFileAndMissingFolderHaveTheirOwnCodes) {
+  OsFile file;
+  EXPECT_EQ(file.Open(In("NOHAY.VQF"), false), kFileNotFound);
+  EXPECT_EQ(file.Open(runtime::JoinPath(In("No existe"), "NOHAY.VQF"), false), kPathNotFound);
+  EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(OsFileTest, MoveOverReplacesAnExistingFile) {
+  Write(In("viejo"), "contenido viejo");
+  Write(In("nuevo"), "contenido nuevo");
+  ASSERT_EQ(MoveOver(In("nuevo"), In("viejo")), kNoError);
+  EXPECT_EQ(Contents(In("viejo")), "contenido nuevo");
+  EXPECT_FALSE(fs::exists(runtime::PathOf(In("nuevo"))));
+}
+
+// The commit groups tell the opens of one file from opens of two files by this.
+TEST_F(OsFileTest, IdentityTellsOneFileByTwoNamesFromTwoFiles) {
+  fs::create_directories(runtime::PathOf(In("sub")));
+  Write(In("A.VQF"), "a");
+  Write(In("B.VQF"), "b");
+  FileIdentity a{}, a_again{}, b{};
+  ASSERT_EQ(IdentityOf(In("A.VQF"), &a), kNoError);
+  ASSERT_EQ(IdentityOf(runtime::JoinPath(runtime::JoinPath(In("sub"), ".."), "A.VQF"), &a_again), kNoError);
+  ASSERT_EQ(IdentityOf(In("B.VQF"), &b), kNoError);
+  EXPECT_EQ(a, a_again);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(IdentityOf(In("C.VQF"), &b), kFileNotFound);
+}
+
+// Two opens of one file exclude each other as two stations would; the lock bytes lie far
+// beyond the data, so neither lock stops the other open from reading and writing.
+TEST_F(OsFileTest, LocksOfOneOpenBindTheOtherAndLeaveTheDataFree) {
+  OsFile first, second;
+  ASSERT_EQ(first.Open(In("T.lck"), true), kNoError);
+  ASSERT_EQ(second.Open(In("T.lck"), true), kNoError);
+
+  ASSERT_EQ(first.TakeOpenShare(kReadWriteDenyNone), kNoError);
+  EXPECT_EQ(second.TakeOpenShare(kReadWriteDenyNone), kNoError);  // both share
+  EXPECT_EQ(second.TakeSoleShare(), kAccessDenied);
+
+  ASSERT_EQ(first.LockWholeFile(0), kNoError);
+  EXPECT_EQ(second.LockWholeFile(0), kFileLocked);
+  EXPECT_EQ(second.WriteAt("datos", 5, 0), kNoError);
+  char read[5];
+  EXPECT_EQ(first.ReadAt(read, 5, 0), kNoError);
+  EXPECT_EQ(std::string(read, 5), "datos");
+  EXPECT_EQ(first.ReadAt(read, 5, 3), kFileSystemError);  // short read
+
+  first.UnlockWholeFile();
+  EXPECT_EQ(second.LockWholeFile(0), kNoError);
+}
+
+}  // namespace
+}  // namespace files

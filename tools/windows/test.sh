@@ -1,0 +1,22 @@
+#!/bin/sh
+# Runs the Windows build's tests (build/windows) under wine, with a wine folder of its
+# own under build/. One wine server stays up for the whole run (without it every test
+# program starts its own, and a serial run takes minutes longer); a first wine call sets
+# the folder up before any test is timed. The tests of the real program, which share the
+# program's single-instance event and the display, run one at a time after the others.
+#
+# Usage: tools/windows/test.sh [JOBS]
+set -eu
+cd "$(dirname "$0")/../.."
+jobs=${1:-3}
+WINEPREFIX=$PWD/build/wine
+WINEDEBUG=-all
+export WINEPREFIX WINEDEBUG
+wineserver -p 2>/dev/null || true  # one may already run for this folder
+trap 'wineserver -k || true' EXIT
+wine cmd /c exit 0 >/dev/null 2>&1
+cd build/windows
+status=0
+ctest --output-on-failure --timeout 180 -j "$jobs" -LE '^app$' || status=1
+ctest --output-on-failure --timeout 180 -L '^app$' || status=1
+exit $status
