@@ -19,11 +19,12 @@ void UnsetEnvironment(const std::string& name);
 // This process's id.
 int64_t ProcessId();
 
-// Another program, started with its standard output on a pipe to this process.
+// Another program, started with its standard output and error output on a pipe to this
+// process.
 class ChildProcess {
  public:
-  // `arguments` begins with the program's path.
-  explicit ChildProcess(const std::vector<std::string>& arguments);
+  // `arguments` begins with the program's path; it runs in `folder` (empty: this one's).
+  explicit ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder = {});
   ~ChildProcess();  // kills it when it still runs
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -24,13 +24,15 @@ void UnsetEnvironment(const std::string& name) { unsetenv(name.c_str()); }
 
 int64_t ProcessId() { return getpid(); }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {
   int out[2];
   if (pipe(out) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
   posix_spawn_file_actions_addclose(&actions, out[0]);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   std::vector<std::string> words = arguments;
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());

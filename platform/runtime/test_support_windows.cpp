@@ -52,7 +52,7 @@ void UnsetEnvironment(const std::string& name) { _wputenv_s(Utf8ToWide(name).c_s
 
 int64_t ProcessId() { return GetCurrentProcessId(); }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inheritable, 0)) return;
@@ -67,9 +67,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = write_end;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = write_end;
   PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     CloseHandle(process.hThread);
     process_ = reinterpret_cast<intptr_t>(process.hProcess);
   }
