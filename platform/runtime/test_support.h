@@ -16,6 +16,10 @@ std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
 void SetEnvironment(const std::string& name, const std::string& value);
 void UnsetEnvironment(const std::string& name);
 
+// True under wine, whose cmd.exe stops the delivered batch scripts early (it mishandles
+// their delayed expansion and `for /f` tokens): tests of the scripts themselves skip there.
+bool UnderWine();
+
 // This process's id.
 int64_t ProcessId();
 

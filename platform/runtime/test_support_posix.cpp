@@ -22,6 +22,8 @@ void SetEnvironment(const std::string& name, const std::string& value) { setenv(
 
 void UnsetEnvironment(const std::string& name) { unsetenv(name.c_str()); }
 
+bool UnderWine() { return false; }
+
 int64_t ProcessId() { return getpid(); }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {

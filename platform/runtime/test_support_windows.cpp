@@ -50,6 +50,11 @@ void SetEnvironment(const std::string& name, const std::string& value) {
 
 void UnsetEnvironment(const std::string& name) { _wputenv_s(Utf8ToWide(name).c_str(), L""); }
 
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 int64_t ProcessId() { return GetCurrentProcessId(); }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {

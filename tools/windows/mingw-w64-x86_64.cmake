@@ -18,5 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Test programs, and GoogleTest's listing of their tests at build time, run under wine.
+# Test programs, and GoogleTest's listing of their tests, run under wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
