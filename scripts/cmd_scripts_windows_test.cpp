@@ -50,7 +50,8 @@ class CmdScriptsNotUnderWine : public testing::Test {
   const fs::path suite_ = runtime::test::MakeTemporaryFolder("dinarvex-cmd");
   const fs::path program_ = suite_ / "Dinarvex";
   const fs::path backup_ = program_ / "CopiasREC";
-  const fs::path adm_ = suite_ / "Datos" / "Adm", con_ = suite_ / "Datos" / "Con", nom_ = suite_ / "Datos" / "Nom";
+  // Not "Con": that is a device name on Windows.
+  const fs::path adm_ = suite_ / "Datos" / "Adm", con_ = suite_ / "Datos" / "Conta", nom_ = suite_ / "Datos" / "Nom";
   fs::path home_;
 };
 

@@ -8,11 +8,8 @@
 
 namespace runtime {
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+// The separator between a path's parts (paths_posix.cpp, paths_windows.cpp).
+extern const char kPathSeparator;
 
 // The current folder, absolute.
 std::string CurrentFolder();

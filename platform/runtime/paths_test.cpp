@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "platform/runtime/test_support.h"
+
 namespace runtime {
 namespace {
 
@@ -24,9 +26,20 @@ TEST(PathsTest, ShortPathOfTheEmptyPathIsTheCurrentFolder) {
   const std::string here = CurrentFolder();
   EXPECT_EQ(here, std::filesystem::current_path().string());
   EXPECT_EQ(ShortPath(""), here);
-#ifndef _WIN32
-  EXPECT_EQ(ShortPath("/no/such/folder/ñ"), "/no/such/folder/ñ");
-#endif
+  EXPECT_EQ(ShortPath("/no/such/folder/ñ"), "/no/such/folder/ñ");  // a missing path is itself
+}
+
+// The program keeps its data root in the short form and shows the long one.
+TEST(PathsTest, TheLongFormOfTheShortFormIsThePathItself) {
+  const std::filesystem::path parent = test::MakeTemporaryFolder("paths");
+  const std::filesystem::path folder = parent / u8"Carpeta del programa con un nombre largo ñ";
+  std::filesystem::create_directory(folder);
+  const std::u8string utf8 = folder.u8string();
+  const std::string path(utf8.begin(), utf8.end());
+  const std::string short_form = ShortPath(path);
+  EXPECT_LE(short_form.size(), path.size());
+  EXPECT_EQ(LongPath(short_form), path);
+  std::filesystem::remove_all(parent);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include "platform/runtime/wide_text_windows.h"
 
 namespace runtime {
+
+const char kPathSeparator = '\\';
+
 namespace {
 
 // One of GetShortPathNameW and GetLongPathNameW, which share their form: asked with no
