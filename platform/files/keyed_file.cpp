@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -41,6 +42,9 @@ using Clock = std::chrono::steady_clock;
 
 // How long a write waits for another station's commit before it gives up with 32.
 constexpr int kBusyTimeoutMs = 10000;
+// How long the check for a station that holds the file waits: far longer than any commit,
+// far shorter than a write that would wait behind a station that keeps the file.
+constexpr int kHoldCheckTimeoutMs = 2000;
 
 // One record as the file holds it, with its column of the key it was read by.
 struct Row {
@@ -170,6 +174,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return code;
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (int code = SetDurability(); code != kNoError) {
+      ReleaseHandles();
+      return code;
+    }
     // Reading the layout also rolls back what a crashed writer left half done.
     std::string difference;
     rc = CompareLayout(db_, layout_, &difference);
@@ -198,8 +206,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ == nullptr) return Done(kFileNotOpen);
     int result = TakePendingError();
     if (in_group_ && EndGroup(true) != SQLITE_OK && group_writes_) {
-      result = Done(kFileSystemError, "No se pudieron confirmar las últimas escrituras en " + path_ +
-                                          " (" + sqlite3_errmsg(db_) + ")");
+      result = Done(kFileSystemError, LostWritesDetail(group_failure_));
     }
     if (whole_locked_) UnlockWholeFile(lock_fd_);
     const std::string detail = detail_;
@@ -207,12 +214,26 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(result, result == kNoError ? std::string() : detail);
   }
 
+  int Commit() {
+    if (db_ == nullptr) return Done(kFileNotOpen);
+    if (int rc = TakePendingError(); rc != kNoError) return rc;
+    if (!in_group_) return Done(kNoError);
+    const bool writes = group_writes_;
+    const int rc = EndGroup(true);
+    if (rc == SQLITE_OK || !writes) return Done(kNoError);
+    if (in_group_) return FailSql(rc);  // busy: the group stays for a later commit
+    return Done(kFileSystemError, LostWritesDetail(group_failure_));
+  }
+
   bool IsOpen() const { return db_ != nullptr; }
+
+  bool PositionKnown() const { return db_ != nullptr && !damaged_ && key_ >= 0 && !read_failed_; }
 
   int Set(int key) {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
     key_ = key;
     bound_ = EncodeKeyValue(layout_, layout_.keys[key], record_);
+    read_failed_ = false;
     return Done(kNoError);
   }
 
@@ -220,6 +241,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
     key_ = key;
     bound_.clear();  // below every column
+    read_failed_ = false;
     return Done(kNoError);
   }
 
@@ -301,6 +323,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return RecordChangedSinceRead();
     }
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    ++group_write_count_;
+    if (progress_open_) {
+      if (int code = MarkDone(); code != kNoError) return code;
+    }
     return Succeeded();
   }
 
@@ -329,6 +355,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     ++next_id_;
     current_id_ = id;
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    ++group_write_count_;
     return Succeeded();
   }
 
@@ -346,6 +373,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return RecordChangedSinceRead();
     }
     current_id_ = 0;
+    ++group_write_count_;
     return Succeeded();
   }
 
@@ -443,6 +471,127 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
   }
 
+  // One attempt at the write turn, with a short wait: a station in a commit lets go within
+  // it, one that keeps the file does not.
+  int CheckNotHeldByAnotherStation() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    sqlite3_busy_timeout(db_, kHoldCheckTimeoutMs);
+    const int rc = BeginWrite();
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (rc == kFileLocked) {
+      return Done(kFileLocked, "El archivo " + path_ + " está tomado por otra estación, que lo mantiene en una escritura");
+    }
+    return rc == kNoError ? Done(kNoError) : rc;
+  }
+
+  // ---- The progress of a pass (tables progress_runs and progress_records) ----
+
+  int ReadProgress(Progress* progress) {
+    *progress = {};
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    bool present = false;
+    if (int rc = ProgressTablesPresent(&present); rc != kNoError || !present) {
+      return rc != kNoError ? rc : Succeeded();
+    }
+    Statement last_run;
+    int rc = last_run.Prepare(db_, "SELECT pass, ended IS NOT NULL AND left = 0 FROM progress_runs ORDER BY run DESC LIMIT 1");
+    if (rc == SQLITE_OK) rc = last_run.Step();
+    if (rc == SQLITE_ROW) {
+      progress->pass = last_run.Text(0);
+      progress->complete = last_run.Int(1) != 0;
+    }
+    last_run.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    Statement marked;
+    rc = marked.Prepare(db_, "SELECT count(*) FROM progress_records");
+    if (rc == SQLITE_OK) rc = marked.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    progress->marked = marked.Int(0);
+    marked.Reset();
+    return Succeeded();
+  }
+
+  // The run's row and the switch from another pass are committed before any record is
+  // written, so that no mark can ever belong to a run the file does not hold.
+  int BeginProgress(std::string_view pass) {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (progress_open_) return Done(kNoError);
+    progress_pass_ = pass;
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
+    int rc = sqlite3_exec(db_,
+                          "CREATE TABLE IF NOT EXISTS progress_runs (run INTEGER PRIMARY KEY, pass TEXT NOT NULL,"
+                          " started TEXT NOT NULL, ended TEXT, left INTEGER);"
+                          "CREATE TABLE IF NOT EXISTS progress_records (run INTEGER NOT NULL, id INTEGER NOT NULL);",
+                          nullptr, nullptr, nullptr);
+    std::string stored_pass;
+    Statement s;
+    if (rc == SQLITE_OK) rc = s.Prepare(db_, "SELECT pass FROM progress_runs ORDER BY run DESC LIMIT 1");
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc == SQLITE_ROW) stored_pass = s.Text(0);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
+    s.Reset();
+    progress_marked_.clear();
+    if (rc == SQLITE_OK && stored_pass != pass) {
+      rc = sqlite3_exec(db_, "DELETE FROM progress_records; DELETE FROM progress_runs;", nullptr, nullptr, nullptr);
+    } else if (rc == SQLITE_OK) {
+      if ((rc = s.Prepare(db_, "SELECT id FROM progress_records")) == SQLITE_OK) {
+        while ((rc = s.Step()) == SQLITE_ROW) progress_marked_.push_back(s.Int(0));
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+        s.Reset();
+      }
+      std::sort(progress_marked_.begin(), progress_marked_.end());
+    }
+    if (rc == SQLITE_OK) rc = s.Prepare(db_, "INSERT INTO progress_runs (pass, started) VALUES (?1, " + kNow + ")");
+    if (rc == SQLITE_OK) {
+      s.BindText(1, pass);
+      rc = s.Step() == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
+      s.Reset();
+    }
+    progress_run_ = sqlite3_last_insert_rowid(db_);
+    progress_mark_ = std::make_unique<Statement>();
+    if (rc == SQLITE_OK) rc = progress_mark_->Prepare(db_, "INSERT INTO progress_records (run, id) VALUES (?1, ?2)");
+    if (rc != SQLITE_OK) {
+      const int code = FailSql(rc);
+      if (in_group_) EndGroup(true, true);
+      return code;
+    }
+    if (int code = Commit(); code != kNoError) return code;
+    progress_open_ = true;
+    return Done(kNoError);
+  }
+
+  bool Marked() const {
+    return progress_open_ && std::binary_search(progress_marked_.begin(), progress_marked_.end(), current_id_);
+  }
+
+  // Without an open run (it could not begin) only the count is made.
+  int EndProgress(int64_t* left) {
+    *left = -1;
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (!progress_open_) return CountUnmarked(left);
+    progress_open_ = false;
+    progress_marked_.clear();
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
+    if (int rc = CountUnmarked(left); rc != kNoError) return rc;
+    Statement s;
+    int rc = s.Prepare(db_, "UPDATE progress_runs SET ended = " + kNow + ", left = ?1 WHERE run = ?2");
+    if (rc == SQLITE_OK) {
+      s.Bind(1, *left);
+      s.Bind(2, progress_run_);
+      rc = s.Step();
+      s.Reset();
+    }
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    if (int code = Commit(); code != kNoError) {
+      // The group went back with its marks: the count is made again from what the file holds.
+      const std::string detail = detail_;
+      CountUnmarked(left);
+      return Done(code, detail);
+    }
+    return Done(kNoError);
+  }
+
   bool EndGroupIfIdle(bool due_only) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
@@ -453,8 +602,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (rc == SQLITE_OK || !writes) return !in_group_;
     if (in_group_) return false;  // still open (another station reading): try again later
     pending_error_ = kFileSystemError;
-    pending_detail_ = "Error de sistema de archivos en " + path_ + ": se perdieron escrituras (" +
-                      sqlite3_errmsg(db_) + ")";
+    pending_detail_ = LostWritesDetail(group_failure_);
     return true;
   }
 
@@ -465,6 +613,117 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::deque<Statement> first_in_range;  // per key: the first record of a value's range
     std::map<uint64_t, Statement> updates;  // by the set of key columns written
   };
+
+  // SQLite's local time of day, to the microsecond, as the progress tables store it.
+  inline static const std::string kNow = "strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')";
+
+  int ProgressTablesPresent(bool* present) {
+    Statement s;
+    int rc = s.Prepare(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'progress_runs'");
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    *present = s.Int(0) != 0;
+    s.Reset();
+    return kNoError;
+  }
+
+  // The records that no mark of the pass last begun names (every record when the file's
+  // marks are of another pass), within the current transaction.
+  int CountUnmarked(int64_t* left) {
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    bool present = false;
+    if (int rc = ProgressTablesPresent(&present); rc != kNoError) return rc;
+    Statement s;
+    int rc = s.Prepare(db_, present ? "SELECT count(*) FROM records WHERE id NOT IN (SELECT id FROM progress_records "
+                                      "WHERE run IN (SELECT run FROM progress_runs WHERE pass = ?1))"
+                                    : "SELECT count(*) FROM records");
+    if (rc == SQLITE_OK && present) s.BindText(1, progress_pass_);
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    *left = s.Int(0);
+    s.Reset();
+    return Done(kNoError);
+  }
+
+  // The mark of the record just written, in its transaction. A mark that cannot be written
+  // takes the whole group back: a record written but not marked would be converted again.
+  int MarkDone() {
+    Statement& s = *progress_mark_;
+    s.Bind(1, progress_run_);
+    s.Bind(2, current_id_);
+    const int rc = s.Step();
+    const std::string cause = rc == SQLITE_DONE ? std::string() : SqlMessage(rc);
+    s.Reset();
+    if (rc == SQLITE_DONE) return kNoError;
+    if (in_group_) {
+      if (sqlite3_get_autocommit(db_) == 0) GiveUpGroup();
+      in_group_ = false;
+      UnregisterOpenGroup(this);
+    }
+    return Done(kFileSystemError, LostWritesDetail(cause));
+  }
+
+  // The detail of a write group that went back: its commit failed, or SQLite undid it.
+  std::string LostWritesDetail(const std::string& cause) const {
+    const std::string error = "Error de sistema de archivos en " + path_ + " (" + cause + ")";
+    if (group_write_count_ == 0) return error;
+    const std::string records = group_write_count_ == 1
+                                    ? "1 registro volvió a su valor anterior"
+                                    : std::to_string(group_write_count_) + " registros volvieron a sus valores anteriores";
+    return error + "; se perdieron las escrituras aún no confirmadas: " + records;
+  }
+
+  // Rolls the open transaction back. If even that fails, the connection cannot be trusted
+  // with further writes; closing it lets SQLite's journal restore the file.
+  void GiveUpGroup() {
+    st_->rollback.Step();
+    st_->rollback.Reset();
+    if (sqlite3_get_autocommit(db_) == 0) {
+      damaged_ = true;
+      damage_detail_ = "No se pudieron deshacer las escrituras no confirmadas en " + path_ +
+                       "; cierre el archivo para que se restablezca";
+    }
+  }
+
+  // A record whose bytes do not fit the layout. The position steps past it, so that a walk
+  // can go on with the next record, and nothing else of the file is given up; the buffer
+  // holds no record to write.
+  int BadRecord(const Row& row) {
+    bound_ = row.column;
+    current_id_ = 0;
+    return Done(kFileSystemError, "El registro " + std::to_string(row.id) + " de " + path_ +
+                                      " está dañado: tiene " + std::to_string(row.data.size()) +
+                                      " bytes y su estructura pide " + std::to_string(layout_.length));
+  }
+
+  // The journal and sync settings of every open, rather than the library's defaults: the
+  // rollback journal (never WAL, which shared network folders cannot carry), and EXTRA
+  // sync, under which a commit that has returned survives a power cut: the journal is
+  // synced before the file is written, the file before the journal is deleted, and the
+  // folder after that deletion, so that the journal cannot come back and undo the commit.
+  // A file another program switched to WAL is taken back to the journal; while such a
+  // program keeps it open that cannot be done, and the file is refused.
+  int SetDurability() {
+    std::string mode;
+    sqlite3_busy_timeout(db_, kHoldCheckTimeoutMs);
+    int rc = sqlite3_exec(
+        db_, "PRAGMA journal_mode=DELETE",
+        [](void* out, int, char** values, char**) {
+          *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "";
+          return 0;
+        },
+        &mode, nullptr);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if ((rc == SQLITE_OK && mode != "delete") || (rc & 0xFF) == SQLITE_BUSY) {
+      return Done(kAccessDenied, "El archivo " + path_ + " está en modo WAL y otro programa lo tiene abierto; " +
+                                     "ciérrelo y vuelva a intentarlo, pues este archivo solo se usa con el diario " +
+                                     "de reversión");
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return kNoError;
+    if ((rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT) return FailDamaged(rc);
+    return FailSql(rc);
+  }
 
   // Another instance rewrote or deleted the record after this one read it.
   int RecordChangedSinceRead() {
@@ -515,14 +774,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
         if (db_ != nullptr && sqlite3_system_errno(db_) != 0) return FailErrno(sqlite3_system_errno(db_));
         return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
     }
-    std::string detail = "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")";
     if (in_group_ && sqlite3_get_autocommit(db_) != 0) {
       // SQLite rolled the open group back: its earlier writes are lost, say so.
       in_group_ = false;
       UnregisterOpenGroup(this);
-      if (group_writes_) detail += "; se perdieron las escrituras aún no confirmadas";
+      if (group_writes_) return Done(kFileSystemError, LostWritesDetail(SqlMessage(rc)));
     }
-    return Done(kFileSystemError, detail);
+    return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
   }
 
   int CheckKeysOrderable() {
@@ -684,12 +942,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   // Reads the record that follows the position into ahead_ (empty past the end).
   int FetchAhead() {
+    read_failed_ = true;
     if (int rc = BeginRead(); rc != kNoError) return rc;
     Statement& s = st_->after[key_];
     s.Bind(1, bound_);
     Row row;
     const int rc = StepRow(s, &row);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    read_failed_ = false;
     ahead_.emplace(rc == SQLITE_ROW ? std::optional<Row>(std::move(row)) : std::nullopt);
     ahead_key_ = key_;
     ahead_bound_ = bound_;
@@ -707,7 +967,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   int Load(const Row& row) {
-    if (row.data.size() != layout_.length) return FailDamaged(SQLITE_CORRUPT);
+    if (row.data.size() != layout_.length) return BadRecord(row);
     std::memcpy(record_, row.data.data(), layout_.length);
     for (size_t m = 0; m < memos_.size(); ++m) {
       const uint32_t size = layout_.memos[m].size;
@@ -756,6 +1016,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   void StartGroup(bool writes) {
     in_group_ = true;
     group_writes_ = writes;
+    group_write_count_ = 0;
     ++group_serial_;
     group_start_ = Clock::now();
     RegisterOpenGroup(this);
@@ -766,8 +1027,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int EndGroup(bool unregister, bool roll_back = false) {
     Statement& s = roll_back ? st_->rollback : st_->commit;
     const int rc = s.Step();
+    if (rc != SQLITE_DONE) group_failure_ = SqlMessage(rc);
     s.Reset();
-    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) return rc;
+    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) {
+      if ((rc & 0xFF) == SQLITE_BUSY) return rc;
+      // A commit that cannot complete (a full disk, an I/O error) is given up whole rather
+      // than kept open to grow: its writes go back, and the error says how many.
+      GiveUpGroup();
+    }
     in_group_ = false;
     if (unregister) UnregisterOpenGroup(this);
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
@@ -779,7 +1046,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (in_group_ && Clock::now() - group_start_ >= kCommitInterval) {
       const bool writes = group_writes_;
       const int rc = EndGroup(true);
-      if (rc != SQLITE_OK && !in_group_ && writes) return FailSql(rc);
+      if (rc != SQLITE_OK && !in_group_ && writes) return Done(kFileSystemError, LostWritesDetail(group_failure_));
     }
     return Done(kNoError);
   }
@@ -788,6 +1055,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   void ReleaseHandles() {
     if (in_group_) UnregisterOpenGroup(this);
     if (db_ != nullptr) LeavePeers(identity_, this);
+    progress_mark_.reset();
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -796,6 +1064,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     whole_locked_ = false;
     damaged_ = false;
     in_group_ = false;
+    read_failed_ = false;
+    progress_open_ = false;
+    progress_marked_.clear();
     ahead_.reset();
     current_id_ = 0;
     key_ = -1;
@@ -818,6 +1089,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   bool in_group_ = false;     // a transaction is open
   bool group_writes_ = false;  // and it is a write group
+  int64_t group_write_count_ = 0;  // records written in the group
+  std::string group_failure_;      // SQLite's account of the last commit that failed
   uint64_t group_serial_ = 0;
   Clock::time_point group_start_;
   int64_t next_id_ = 0;
@@ -826,6 +1099,15 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   std::string bound_;     // the position: Next reads the first column above it
   int64_t current_id_ = 0;  // the record last read or added, 0 for none
   std::string current_data_;
+
+  bool read_failed_ = false;  // the last read of the walk failed where it stands
+
+  // The open run of a pass, between BeginProgress and EndProgress.
+  bool progress_open_ = false;
+  std::string progress_pass_;  // the pass last begun, open or not
+  int64_t progress_run_ = 0;
+  std::unique_ptr<Statement> progress_mark_;
+  std::vector<int64_t> progress_marked_;  // sorted: the records marked before this run
 
   std::optional<std::optional<Row>> ahead_;
   int ahead_key_ = -1;
@@ -856,6 +1138,13 @@ int KeyedFile::Put() { LOCKED(Put()); }
 int KeyedFile::Add() { LOCKED(Add()); }
 int KeyedFile::Delete() { LOCKED(Delete()); }
 int KeyedFile::Records() { LOCKED(Records()); }
+int KeyedFile::Commit() { LOCKED(Commit()); }
+bool KeyedFile::PositionKnown() const { LOCKED(PositionKnown()); }
+int KeyedFile::CheckNotHeldByAnotherStation() { LOCKED(CheckNotHeldByAnotherStation()); }
+int KeyedFile::ReadProgress(Progress* progress) { LOCKED(ReadProgress(progress)); }
+int KeyedFile::BeginProgress(std::string_view pass) { LOCKED(BeginProgress(pass)); }
+bool KeyedFile::Marked() const { LOCKED(Marked()); }
+int KeyedFile::EndProgress(int64_t* left) { LOCKED(EndProgress(left)); }
 int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
