@@ -663,14 +663,16 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kFileSystemError, LostWritesDetail(cause));
   }
 
-  // The detail of a write group that went back: its commit failed, or SQLite undid it.
+  // The detail of a write group that went back: its commit failed, or SQLite undid it. The
+  // count comes first, so that a line cut to its width still tells it.
   std::string LostWritesDetail(const std::string& cause) const {
-    const std::string error = "Error de sistema de archivos en " + path_ + " (" + cause + ")";
-    if (group_write_count_ == 0) return error;
-    const std::string records = group_write_count_ == 1
-                                    ? "1 registro volvió a su valor anterior"
-                                    : std::to_string(group_write_count_) + " registros volvieron a sus valores anteriores";
-    return error + "; se perdieron las escrituras aún no confirmadas: " + records;
+    const std::string error = "error de sistema de archivos en " + path_ + ": " + cause;
+    if (group_write_count_ == 0) return "Error de sistema de archivos en " + path_ + " (" + cause + ")";
+    if (group_write_count_ == 1) {
+      return "Se perdió 1 escritura aún no confirmada: ese registro volvió a su valor anterior (" + error + ")";
+    }
+    return "Se perdieron " + std::to_string(group_write_count_) +
+           " escrituras aún no confirmadas: esos registros volvieron a sus valores anteriores (" + error + ")";
   }
 
   // Rolls the open transaction back. If even that fails, the connection cannot be trusted

@@ -136,7 +136,7 @@ TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCount
   }
   int64_t left = 0;
   EXPECT_EQ(t.file.EndProgress(&left), kFileSystemError);
-  EXPECT_NE(t.file.Detail().find("3 registros volvieron a sus valores anteriores"), std::string::npos)
+  EXPECT_NE(t.file.Detail().find("Se perdieron 3 escrituras aún no confirmadas: esos registros volvieron a sus valores anteriores"), std::string::npos)
       << t.file.Detail();
   EXPECT_EQ(left, 5);
   EXPECT_EQ(t.file.Close(), 0);
