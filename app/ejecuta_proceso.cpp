@@ -10,6 +10,7 @@
 #include "app/amount_conversion.h"
 #include "app/conversion_progress.h"
 #include "app/conversion_tables.h"
+#include "app/ejecuta_proceso_def.h"
 #include "app/globals.h"
 #include "app/run_log_file.h"
 #include "catalogue/catalogue.h"
@@ -42,39 +43,7 @@ constexpr int kNewFactor = 100000;
 // slow the run down; the first record of every table is always shown.
 constexpr auto kRepaintInterval = std::chrono::milliseconds(40);
 
-struct Locals {
-  std::vector<std::string> log;  // the log list
-  std::string mensabase;         // LOC:MENSABASE, the status line
-};
-
-ui::WindowDescription ConversionWindowDescription(Locals& loc) {
-  using ui::ControlType;
-  return {
-      .module = "Dinarvex$Dinvx004",
-      .label = "P1$WINDOW",
-      .title = "Reconversión monetaria",
-      .width = 640,
-      .height = 480,
-      .controls = {
-          {.type = ControlType::String, .name = "?STRING1", .text = "Dinarvexsor", .at = {10, 10, 620, 24}},
-          {.type = ControlType::Prompt, .name = "?PROMPT1",
-           .text = "Este proceso convierte los datos en el sistema a la nueva forma monetaria. "
-                   "Es requisito indispensable, tomar un respaldo de la información existente.",
-           .at = {10, 40, 620, 40}},
-          {.type = ControlType::Prompt, .name = "?PROMPT3:2",
-           .text = "Si  utilizó atributos de productos en los cuales se definieron montos no serán "
-                   "convertidos por este proceso, deben ser convertidos manualmente.",
-           .at = {10, 84, 620, 40}},
-          {.type = ControlType::Button, .name = "?BTN_EJECUTAR", .text = "procesa conversión",
-           .at = {10, 130, 200, 28}, .hidden = true},
-          {.type = ControlType::String, .name = "?LOC:MENSABASE", .picture = "s200",
-           .use = {.get = [&loc] { return loc.mensabase; }}, .at = {10, 166, 620, 20}},
-          {.type = ControlType::List, .name = "?LIST2", .text = "RESULTADOS OPERACIONES",
-           .picture = "s210", .rows = &loc.log, .at = {10, 192, 620, 240}, .monospace = true},
-          {.type = ControlType::Button, .name = "?CLOSE", .text = "&Cerrar", .at = {530, 440, 100, 28}},
-          {.type = ControlType::Image, .name = "?IMAGE1", .at = {580, 130, 48, 48}, .image = "Home.bmp"},
-      }};
-}
+using Locals = EjecutaProcesoLocals;
 
 // The date and time that close the start and end lines: "10/12/2026" then "03:45PM".
 std::string Now() {
@@ -369,7 +338,7 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
 
 void EjecutaProceso() {
   Locals loc;
-  ui::Window window(ConversionWindowDescription(loc));
+  ui::Window window(EjecutaProcesoDescription(loc));
   library::Toolbar toolbar;
   EjecutaProcesoWindow manager(loc, window, toolbar, *ErrorManagerGlobal);
   library::ThreadWindowGlobals().ResponseGlobal = manager.Run();

@@ -15,6 +15,7 @@
 #include "platform/files/errors.h"
 #include "platform/library/field_value.h"
 #include "platform/library/window_manager.h"
+#include "platform/runtime/paths.h"
 #include "platform/runtime/text.h"
 #include "platform/ui/backend.h"
 
@@ -100,11 +101,12 @@ void MainWindow::LeeEmpresa() {
   file.Unlock();
 }
 
-// Paths have no short forms on this platform, so the suite folder's long form is itself.
-// Both this and LeeEmpresa run before the window opens, which displays what they set.
+// The suite folder is held as the program folder followed by ".."; its long form is the
+// folder that names. Both this and LeeEmpresa run before the window opens, which displays
+// what they set.
 void MainWindow::MuestraInfo() {
   loc_.INFOSTRING = runtime::FitString(kInfoText, 2000);
-  GLO::RUTAPROGLONG = GLO::RUTAPROG.value();
+  GLO::RUTAPROGLONG = runtime::LongPath(GLO::RUTAPROG.value());
 }
 
 int MainWindow::TakeSelected() {

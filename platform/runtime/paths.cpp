@@ -10,6 +10,29 @@
 #endif
 
 namespace runtime {
+namespace {
+
+std::filesystem::path FromUtf8(std::string_view path) {
+  return path.empty() ? std::filesystem::path(CurrentFolder())
+                      : std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string ToUtf8(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+// The absolute form with "." and ".." resolved and links followed where the path exists.
+std::filesystem::path Resolved(std::string_view path) {
+  std::error_code error;
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(FromUtf8(path), error);
+  if (error) resolved = std::filesystem::absolute(FromUtf8(path), error).lexically_normal();
+  // A resolved ".." at the end leaves a trailing separator: "/suite/" is "/suite".
+  if (!resolved.has_filename() && resolved.has_relative_path()) resolved = resolved.parent_path();
+  return resolved;
+}
+
+}  // namespace
 
 std::string CurrentFolder() {
   std::error_code error;
@@ -33,11 +56,23 @@ std::string ShortPath(std::string_view path) {
   return std::string(utf8.begin(), utf8.end());
 }
 
+std::string LongPath(std::string_view path) {
+  const std::wstring wide = Resolved(path).wstring();
+  const DWORD needed = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (needed == 0) return ToUtf8(wide);
+  std::wstring long_form(needed, L'\0');
+  const DWORD written = GetLongPathNameW(wide.c_str(), long_form.data(), needed);
+  long_form.resize(written);
+  return ToUtf8(long_form);
+}
+
 #else
 
 std::string ShortPath(std::string_view path) {
   return path.empty() ? CurrentFolder() : std::string(path);
 }
+
+std::string LongPath(std::string_view path) { return ToUtf8(Resolved(path)); }
 
 #endif
 

@@ -21,6 +21,11 @@ std::string CurrentFolder();
 // itself.
 std::string ShortPath(std::string_view path);
 
+// LONGPATH: the full long form of an existing path, with "." and ".." resolved, as a
+// person would write it; the empty path stands for the current folder. A path that does
+// not exist comes back in full form as far as it can be resolved.
+std::string LongPath(std::string_view path);
+
 // CLIP(folder), the separator and the name: the form every data path is built in. An
 // empty or all-blank folder gives the separator and the name, as the suite's paths do.
 std::string JoinPath(std::string_view folder, std::string_view name);

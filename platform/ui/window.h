@@ -1,9 +1,9 @@
 // The window model: one open window's controls, focus, keyboard buffer and event queue.
 // A person's actions (from a backend) become events here, once for every backend: Tab
 // moves the focus over the shown, enabled controls that take it; leaving an entry or a
-// text box accepts it (its use variable takes what was typed, then Accepted); a control
-// that takes the focus gets Selected; a pressed button gets Accepted. Alerted keys come
-// back as AlertKey events instead of their own action.
+// text box that the person typed into accepts it (its use variable takes what was typed,
+// then Accepted); a control that takes the focus gets Selected; a pressed button gets
+// Accepted. Alerted keys come back as AlertKey events instead of their own action.
 #pragma once
 
 #include <deque>
@@ -115,6 +115,7 @@ class Window {
   void Queue(int event, int control);
   void TakeKey(int code);
   void MoveFocus(int to);
+  void SetFocus(int to);
   void AcceptOnLeaving();
   void Choose(int control, int row);
   void SetFlag(int control, bool State::*flag, bool value);
@@ -133,6 +134,7 @@ class Window {
   std::deque<Pending> events_;
   std::deque<int> keys_;
   bool open_ = false;
+  bool typed_ = false;  // the person typed into the control with the focus since it took it
   int event_ = 0;
   int field_ = 0;
   int focus_ = 0;
