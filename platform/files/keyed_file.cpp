@@ -271,12 +271,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::vector<std::string> columns(layout_.keys.size());
     const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      bool differs = false;
-      for (const KeyPart& part : layout_.keys[k].parts) {
-        const FieldDecl& f = layout_.fields[part.field];
-        differs = differs || std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0;
-      }
-      if (!differs) continue;
+      if (!KeyDiffers(k, old_record)) continue;
       changed |= uint64_t{1} << k;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
@@ -443,10 +438,84 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
   }
 
+  // Whether the buffer holds another value than `old_record` in a component of key k.
+  bool KeyDiffers(size_t k, const uint8_t* old_record) const {
+    for (const KeyPart& part : layout_.keys[k].parts) {
+      const FieldDecl& f = layout_.fields[part.field];
+      if (std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0) return true;
+    }
+    return false;
+  }
+
+  // Put's check of the unique keys whose value the buffer changes, without the write.
+  int CheckPut() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (current_id_ == 0) return Done(kRecordNotAvailable);
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if (!KeyDiffers(k, old_record)) continue;
+      const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
+      if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
+    }
+    return Done(kNoError);
+  }
+
+  // The cascade's transaction: a write group that only its owner ends. The background
+  // committer, the due check of Succeeded and a peer's request all leave it open.
+  int BeginTransaction() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (in_transaction_) return Done(kNoError);
+    if (in_group_) {
+      const int rc = EndGroup(true);
+      if (rc != SQLITE_OK) return FailSql(rc);
+    }
+    EndPeerGroups(identity_, this);
+    // Exclusive from the start: readers are kept out for the few milliseconds of the
+    // cascade, and in exchange the commit never waits for one.
+    int rc = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return FailSql(rc);
+    rc = st_->max_id.Step();
+    next_id_ = st_->max_id.Int(0) + 1;
+    st_->max_id.Reset();
+    if (rc != SQLITE_ROW) {
+      const int code = FailSql(rc);
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      return code;
+    }
+    StartGroup(true);
+    in_transaction_ = true;
+    return Done(kNoError);
+  }
+
+  int CommitTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    if (!in_group_) {
+      // A failed write made SQLite roll the whole transaction back.
+      return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
+    }
+    const int rc = EndGroup(true);
+    if (rc == SQLITE_OK) return Done(kNoError);
+    const int code = FailSql(rc);
+    if (in_group_) EndGroup(true, true);
+    return code;
+  }
+
+  int RollbackTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    ahead_.reset();
+    if (!in_group_) return Done(kNoError);
+    const int rc = EndGroup(true, true);
+    return rc == SQLITE_OK ? Done(kNoError) : FailSql(rc);
+  }
+
   bool EndGroupIfIdle(bool due_only) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!in_group_) return true;
+    if (in_transaction_) return false;  // its owner commits it
     if (due_only && Clock::now() - group_start_ < kCommitInterval) return false;
     const bool writes = group_writes_;
     const int rc = EndGroup(!due_only);
@@ -776,7 +845,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
   // writes were lost.
   int Succeeded() {
-    if (in_group_ && Clock::now() - group_start_ >= kCommitInterval) {
+    if (in_group_ && !in_transaction_ && Clock::now() - group_start_ >= kCommitInterval) {
       const bool writes = group_writes_;
       const int rc = EndGroup(true);
       if (rc != SQLITE_OK && !in_group_ && writes) return FailSql(rc);
@@ -796,6 +865,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     whole_locked_ = false;
     damaged_ = false;
     in_group_ = false;
+    in_transaction_ = false;
     ahead_.reset();
     current_id_ = 0;
     key_ = -1;
@@ -818,6 +888,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   bool in_group_ = false;     // a transaction is open
   bool group_writes_ = false;  // and it is a write group
+  bool in_transaction_ = false;  // and a cascade's transaction (BeginTransaction)
   uint64_t group_serial_ = 0;
   Clock::time_point group_start_;
   int64_t next_id_ = 0;
@@ -859,6 +930,10 @@ int KeyedFile::Records() { LOCKED(Records()); }
 int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
+int KeyedFile::CheckPut() { LOCKED(CheckPut()); }
+int KeyedFile::BeginTransaction() { LOCKED(BeginTransaction()); }
+int KeyedFile::CommitTransaction() { LOCKED(CommitTransaction()); }
+int KeyedFile::RollbackTransaction() { LOCKED(RollbackTransaction()); }
 std::unique_ptr<KeyedFile::State> KeyedFile::Save() const {
   auto state = std::make_unique<State>();
   std::lock_guard lock(impl_->mutex_);
