@@ -52,6 +52,11 @@ struct Row {
 
 std::string LockFilePath(const std::string& path) { return path + ".lck"; }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
 // Memos are stored without their trailing NUL bytes; reading pads them back.
 std::string_view TrimmedMemo(const uint8_t* memo, uint32_t size) {
   while (size > 0 && memo[size - 1] == 0) --size;
@@ -135,8 +140,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    const int lock_fd = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd < 0) return FailErrno(errno);
+    int lock_fd = -1;
+    if (int rc = OpenLockFile(&lock_fd); rc != kNoError) return rc;
     int result = TakeSoleShare(lock_fd);
     if (result != kNoError) {
       Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
@@ -156,8 +161,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (S_ISDIR(st.st_mode) || access(path_.c_str(), R_OK | W_OK) != 0) {
       return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
     }
-    lock_fd_ = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd_ < 0) return FailErrno(errno);
+    if (int rc = OpenLockFile(&lock_fd_); rc != kNoError) return rc;
     if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
@@ -173,6 +177,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     // Reading the layout also rolls back what a crashed writer left half done.
     std::string difference;
     rc = CompareLayout(db_, layout_, &difference);
+    std::string cut_short;
+    if (rc == SQLITE_OK && difference.empty()) rc = CheckWholePages(&cut_short);
+    if (!cut_short.empty()) {
+      const int code = Done(kFileSystemError, cut_short);
+      ReleaseHandles();
+      return code;
+    }
     if (rc == SQLITE_OK && difference.empty()) rc = PrepareStatements();
     if (rc != SQLITE_OK || !difference.empty()) {
       int code;
@@ -594,6 +605,68 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kFileSystemError, detail);
   }
 
+  // A quick look at the structure at open: the file must be exactly the whole pages that
+  // its header counts. SQLite rounds a file cut short up to whole pages and, when the cut
+  // is small, reads and writes it as if nothing were missing; such a file is refused here
+  // as damaged (*cut_short says how). The check runs under a read lock, so that no writer
+  // changes the size meanwhile.
+  int CheckWholePages(std::string* cut_short) {
+    int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    int64_t pages = 0, page_size = 0;
+    auto number = [&](const char* sql, int64_t* out) {
+      if (rc != SQLITE_OK) return;
+      Statement s;
+      rc = s.Prepare(db_, sql);
+      if (rc == SQLITE_OK) rc = s.Step() == SQLITE_ROW ? SQLITE_OK : SQLITE_ERROR;
+      if (rc == SQLITE_OK) *out = s.Int(0);
+    };
+    number("PRAGMA page_count", &pages);
+    number("PRAGMA page_size", &page_size);
+    struct stat st;
+    if (rc == SQLITE_OK && stat(path_.c_str(), &st) == 0 && st.st_size != pages * page_size) {
+      *cut_short = "El archivo " + path_ + " está dañado: mide " + std::to_string(st.st_size) +
+                   " bytes y debería medir " + std::to_string(pages * page_size);
+    }
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return rc;
+  }
+
+  // The lock file beside the data file, created when missing. A symbolic link is never
+  // followed: in a shared folder anyone who may write there could otherwise make the
+  // program create or write a file anywhere it may.
+  int OpenLockFile(int* fd) {
+    const std::string lock_path = LockFilePath(path_);
+    *fd = files::OpenLockFile(lock_path);
+    return *fd >= 0 ? kNoError : FailBesideFile(errno, lock_path);
+  }
+
+  // A failure to create or open `file`, a file beside the data file (its lock file, the
+  // new file of Create): the message names that file, or the folder when it is the cause.
+  int FailBesideFile(int error, const std::string& file) {
+    const std::string folder = FolderOf(path_);
+    switch (error) {
+      case ELOOP:
+        return Done(kAccessDenied, "El archivo de bloqueo " + file +
+                                       " es un enlace simbólico y no se usa");
+      case ENOENT:
+      case ENOTDIR:
+        return Done(kPathNotFound, "No existe la carpeta " + folder);
+      case EACCES:
+      case EPERM:
+      case EROFS:
+      case EISDIR:
+        if (access(file.c_str(), F_OK) != 0 && access(folder.c_str(), W_OK) != 0) {
+          return Done(kAccessDenied, "No se puede crear el archivo " + file + ": la carpeta " +
+                                         folder + " no admite escritura");
+        }
+        return Done(kAccessDenied, "Acceso denegado al archivo " + file);
+      default:
+        return Done(kFileSystemError, "Error de sistema de archivos en " + file + " (" +
+                                          std::strerror(error) + ")");
+    }
+  }
+
   int CheckKeysOrderable() {
     for (const KeyDecl& key : layout_.keys) {
       for (const KeyPart& part : key.parts) {
@@ -643,7 +716,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
       unlink(temporary.c_str());
-      if (system_error != 0) return FailErrno(system_error);
+      if (system_error != 0) return FailBesideFile(system_error, temporary);
       return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
     }
     if (rename(temporary.c_str(), path_.c_str()) != 0) {
@@ -652,9 +725,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return FailErrno(error);
     }
     // Makes the new name durable along with the file.
-    const size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-    const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder_fd = open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_fd >= 0) {
       fsync(folder_fd);
       close(folder_fd);
