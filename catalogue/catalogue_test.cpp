@@ -1,12 +1,16 @@
 #include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "catalogue/disk_names.h"
@@ -15,7 +19,10 @@
 #include "catalogue/name_variables.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
+#include "catalogue/test_failing_vfs.h"
 #include "platform/library/bindings.h"
+
+extern char** environ;
 
 namespace catalogue {
 namespace {
@@ -64,6 +71,16 @@ class CatalogueTest : public ::testing::Test {
     Fm(table).Close();
   }
 
+  // Deletes through the file manager the record that `key` finds after `fill` sets it.
+  template <class Fill>
+  void Erase(Table table, int key, Fill fill) {
+    ASSERT_EQ(Fm(table).Open(), kLevelBenign);
+    fill();
+    ASSERT_EQ(Fm(table).TryFetch(key), kLevelBenign) << Def(table).label;
+    ASSERT_EQ(Fm(table).Remove(), kLevelBenign);
+    Fm(table).Close();
+  }
+
   // The values of `field` over the table, in the order of its first key.
   std::vector<std::string> Column(const FieldRef& field) {
     TableFileManager& fm = Fm(field.table);
@@ -73,6 +90,16 @@ class CatalogueTest : public ::testing::Test {
     while (fm.Next() == kLevelBenign) values.push_back(GetText(field));
     fm.Close();
     return values;
+  }
+
+  // The names of the files in the test's folder, but for the journals of open writes.
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder_)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.ends_with("-journal")) names.insert(name);
+    }
+    return names;
   }
 
   fs::path folder_, previous_;
@@ -478,6 +505,187 @@ TEST_F(CatalogueTest, ARefusedUpdatePutsTheLinkedFieldsBack) {
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0].rfind("Este registro es referenciado por SERBaremosC. Campos", 0), 0u);
   scales.Close();
+}
+
+// What a refused change must leave: the tables as they were, and one message saying so.
+static std::string NothingChanged(Table table, const char* error) {
+  return "No se pudo grabar en el archivo " + DiskName(table) + ". Error: " + error +
+         ". No se modificó ningún registro.";
+}
+
+// A rename whose cascade a child refuses, after the first write (the child's file fails
+// on disk once the parent is written) or before it (a child's new key is taken), leaves
+// every table as it was; the same rename then goes through whole.
+TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
+  test::FailingWrites& disk = test::FailingWrites::Install();
+  Add(Table::EntidadGeo1, [] { SetText(ENG1::NOMBREEGEO1, "A"); });
+  for (const char* name : {"x", "y", "z"}) {
+    Add(Table::EntidadGeo2, [&] {
+      SetText(ENG2::NOMBREEGEO1, "A");
+      SetText(ENG2::NOMBREEGEO2, name);
+    });
+  }
+  TableRelationManager& regions = Rm(Table::EntidadGeo1);
+  ASSERT_EQ(regions.Open(), kLevelBenign);
+  auto rename = [&] {
+    SetText(ENG1::NOMBREEGEO1, "A");
+    EXPECT_EQ(Fm(Table::EntidadGeo1).TryFetch(ENG1::KEYENG101.index), kLevelBenign);
+    SetText(ENG1::NOMBREEGEO1, "C");
+    return regions.Update();
+  };
+
+  disk.Arm(DiskName(Table::EntidadGeo2) + "-journal");
+  EXPECT_EQ(rename(), kLevelNotify);
+  disk.Disarm();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], NothingChanged(Table::EntidadGeo2, "File System Error"));
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"A", "A", "A"}));
+
+  Add(Table::EntidadGeo2, [] {
+    SetText(ENG2::NOMBREEGEO1, "C");  // an orphan that holds the new key of (A, y)
+    SetText(ENG2::NOMBREEGEO2, "y");
+  });
+  EXPECT_EQ(rename(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 2u);
+  EXPECT_EQ(display_.texts[1], NothingChanged(Table::EntidadGeo2, "Key Value Already Exists"));
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"A", "A", "A", "C"}));
+
+  Erase(Table::EntidadGeo2, ENG2::KEYENG201.index, [] {
+    SetText(ENG2::NOMBREEGEO1, "C");
+    SetText(ENG2::NOMBREEGEO2, "y");
+  });
+  EXPECT_EQ(rename(), kLevelBenign);
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"C"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"C", "C", "C"}));
+  regions.Close();
+  EXPECT_EQ(display_.texts.size(), 2u);
+}
+
+// Another station in the middle of a write on a child table: the delete waits for it as a
+// write does, then deletes nothing, not even the parent.
+TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing) {
+  Add(Table::GYMHClases, [] { SetText(GYMHC::CODCLASES, "1"); });
+  for (const char* client : {"a", "b", "c"}) {
+    Add(Table::GYMDClases, [&] {
+      SetText(GYMDC::CODCLASES, "1");
+      SetText(GYMDC::CODIGO, client);
+    });
+  }
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  std::string path = DiskName(Table::GYMDClases);
+  char helper[] = FILES_TEST_HELPER, mode[] = "write-hold";
+  char* argv[] = {helper, mode, path.data(), nullptr};
+  pid_t station = 0;
+  ASSERT_EQ(posix_spawn(&station, helper, &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  char line[16] = {};
+  ASSERT_GT(read(out[0], line, sizeof line - 1), 0);
+  EXPECT_STREQ(line, "writing\n");
+
+  TableRelationManager& classes = Rm(Table::GYMHClases);
+  ASSERT_EQ(classes.Open(), kLevelBenign);
+  SetText(GYMHC::CODCLASES, "1");
+  ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
+  EXPECT_EQ(classes.Delete(), kLevelNotify);
+  kill(station, SIGKILL);
+  waitpid(station, nullptr, 0);
+  close(out[0]);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], NothingChanged(Table::GYMDClases, "File Is Already Locked"));
+  EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(Column(GYMDC::CODIGO), (std::vector<std::string>{"a", "b", "c"}));
+
+  SetText(GYMHC::CODCLASES, "1");
+  ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
+  EXPECT_EQ(classes.Delete(), kLevelBenign);
+  EXPECT_TRUE(Column(GYMHC::CODCLASES).empty());
+  EXPECT_TRUE(Column(GYMDC::CODIGO).empty());
+  classes.Close();
+}
+
+TEST_F(CatalogueTest, ADeleteThroughAnAliasKeepsItsTablesRelations) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Add(Table::SaldoBancos, [] { SetText(SAB::CODIGO, "B1"); });
+  TableRelationManager& alias = Rm(Table::BAN1Alias);
+  ASSERT_EQ(alias.Open(), kLevelBenign);
+  auto remove = [&] {
+    SetText(ABAN1::CODIGO, "B1");
+    EXPECT_EQ(Fm(Table::BAN1Alias).TryFetch(0), kLevelBenign);
+    return alias.Delete();
+  };
+  EXPECT_EQ(remove(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0],
+            "Este registro es referenciado por SaldoBancos. Este registro no puede ser eliminado "
+            "mientras exista la referencia.");
+  EXPECT_EQ(Column(BAN::CODIGO), (std::vector<std::string>{"B1"}));
+  EXPECT_EQ(Column(SAB::CODIGO), (std::vector<std::string>{"B1"}));
+
+  Erase(Table::SaldoBancos, SAB::KEYSAB01.index, [] { SetText(SAB::CODIGO, "B1"); });
+  EXPECT_EQ(remove(), kLevelBenign);
+  EXPECT_TRUE(Column(BAN::CODIGO).empty());
+  alias.Close();
+}
+
+// With only the tables that start-up names having a disk name, a product's delete walks
+// past the temporary tables as empty ones, and creates no file whether refused or done.
+TEST_F(CatalogueTest, ADeleteWalksPastTablesWithoutADiskNameAndCreatesNoFile) {
+  std::set<Table> named;
+  for (const DiskFile& file : DiskFiles()) named.insert(file.table);
+  for (size_t i = 0; i < kTableCount; ++i) {
+    const TableDef& def = Def(static_cast<Table>(i));
+    if (named.count(def.is_alias ? def.alias_of : def.id) == 0) SetDiskName(def.id, "");
+  }
+  Add(Table::InventML, [] { SetText(INV::CODPRO, "P1"); });
+  Add(Table::DetMovML, [] {
+    SetText(DET::CONTROL, "D1");
+    SetText(DET::CODPRO, "P1");
+  });
+  const std::set<std::string> files = Files();
+  TableRelationManager& products = Rm(Table::InventML);
+  ASSERT_EQ(products.Open(), kLevelBenign);
+  auto remove = [&] {
+    SetText(INV::CODPRO, "P1");
+    EXPECT_EQ(Fm(Table::InventML).TryFetch(INV::KEYINV01.index), kLevelBenign);
+    return products.Delete();
+  };
+  EXPECT_EQ(remove(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0].rfind("Este registro es referenciado por DetMovML.", 0), 0u);
+  EXPECT_EQ(Files(), files);
+
+  Erase(Table::DetMovML, DET::KEYDET01.index, [] { SetText(DET::CONTROL, "D1"); });
+  EXPECT_EQ(remove(), kLevelBenign);
+  EXPECT_TRUE(Column(INV::CODPRO).empty());
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(display_.texts.size(), 1u);
+  products.Close();
+}
+
+// A parent table without a file, or without a disk name, holds no value: the check fails
+// quietly without a report, with message 16 with one, and creates nothing either way.
+TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
+  Fm(Table::ProCliML).PrimeRecord();
+  SetText(PRO::NOMBREEGEO2, "Zulia");
+  const std::set<std::string> files = Files();
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  EXPECT_TRUE(display_.texts.empty());
+  EXPECT_EQ(Fm(Table::ProCliML).ValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "El valor del campo Nombre entidad geografica 2 debe hallarse en "
+                               "el archivo EntidadGeo2.");
+  SetDiskName(Table::EntidadGeo2, "");
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  EXPECT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(Fm(Table::EntidadGeo2).open_count(), 0);
 }
 
 TEST_F(CatalogueTest, ParametersKeepTheirReservedBytesThroughAWrite) {

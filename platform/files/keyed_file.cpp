@@ -56,6 +56,11 @@ struct Row {
 
 std::string LockFilePath(const std::string& path) { return path + ".lck"; }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
 // Memos are stored without their trailing NUL bytes; reading pads them back.
 std::string_view TrimmedMemo(const uint8_t* memo, uint32_t size) {
   while (size > 0 && memo[size - 1] == 0) --size;
@@ -139,8 +144,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    const int lock_fd = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd < 0) return FailErrno(errno);
+    int lock_fd = -1;
+    if (int rc = OpenLockFile(&lock_fd); rc != kNoError) return rc;
     int result = TakeSoleShare(lock_fd);
     if (result != kNoError) {
       Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
@@ -160,8 +165,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (S_ISDIR(st.st_mode) || access(path_.c_str(), R_OK | W_OK) != 0) {
       return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
     }
-    lock_fd_ = open(LockFilePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock_fd_ < 0) return FailErrno(errno);
+    if (int rc = OpenLockFile(&lock_fd_); rc != kNoError) return rc;
     if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
@@ -181,6 +185,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     // Reading the layout also rolls back what a crashed writer left half done.
     std::string difference;
     rc = CompareLayout(db_, layout_, &difference);
+    std::string cut_short;
+    if (rc == SQLITE_OK && difference.empty()) rc = CheckWholePages(&cut_short);
+    if (!cut_short.empty()) {
+      const int code = Done(kFileSystemError, cut_short);
+      ReleaseHandles();
+      return code;
+    }
     if (rc == SQLITE_OK && difference.empty()) rc = PrepareStatements();
     if (rc != SQLITE_OK || !difference.empty()) {
       int code;
@@ -293,12 +304,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::vector<std::string> columns(layout_.keys.size());
     const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      bool differs = false;
-      for (const KeyPart& part : layout_.keys[k].parts) {
-        const FieldDecl& f = layout_.fields[part.field];
-        differs = differs || std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0;
-      }
-      if (!differs) continue;
+      if (!KeyDiffers(k, old_record)) continue;
       changed |= uint64_t{1} << k;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
@@ -592,10 +598,84 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kNoError);
   }
 
+  // Whether the buffer holds another value than `old_record` in a component of key k.
+  bool KeyDiffers(size_t k, const uint8_t* old_record) const {
+    for (const KeyPart& part : layout_.keys[k].parts) {
+      const FieldDecl& f = layout_.fields[part.field];
+      if (std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0) return true;
+    }
+    return false;
+  }
+
+  // Put's check of the unique keys whose value the buffer changes, without the write.
+  int CheckPut() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (current_id_ == 0) return Done(kRecordNotAvailable);
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if (!KeyDiffers(k, old_record)) continue;
+      const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
+      if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
+    }
+    return Done(kNoError);
+  }
+
+  // The cascade's transaction: a write group that only its owner ends. The background
+  // committer, the due check of Succeeded and a peer's request all leave it open.
+  int BeginTransaction() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (in_transaction_) return Done(kNoError);
+    if (in_group_) {
+      const int rc = EndGroup(true);
+      if (rc != SQLITE_OK) return FailSql(rc);
+    }
+    EndPeerGroups(identity_, this);
+    // Exclusive from the start: readers are kept out for the few milliseconds of the
+    // cascade, and in exchange the commit never waits for one.
+    int rc = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return FailSql(rc);
+    rc = st_->max_id.Step();
+    next_id_ = st_->max_id.Int(0) + 1;
+    st_->max_id.Reset();
+    if (rc != SQLITE_ROW) {
+      const int code = FailSql(rc);
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      return code;
+    }
+    StartGroup(true);
+    in_transaction_ = true;
+    return Done(kNoError);
+  }
+
+  int CommitTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    if (!in_group_) {
+      // A failed write made SQLite roll the whole transaction back.
+      return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
+    }
+    const int rc = EndGroup(true);
+    if (rc == SQLITE_OK) return Done(kNoError);
+    const int code = FailSql(rc);
+    if (in_group_) EndGroup(true, true);
+    return code;
+  }
+
+  int RollbackTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    ahead_.reset();
+    if (!in_group_) return Done(kNoError);
+    const int rc = EndGroup(true, true);
+    return rc == SQLITE_OK ? Done(kNoError) : FailSql(rc);
+  }
+
   bool EndGroupIfIdle(bool due_only) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!in_group_) return true;
+    if (in_transaction_) return false;  // its owner commits it
     if (due_only && Clock::now() - group_start_ < kCommitInterval) return false;
     const bool writes = group_writes_;
     const int rc = EndGroup(!due_only);
@@ -785,6 +865,68 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
   }
 
+  // A quick look at the structure at open: the file must be exactly the whole pages that
+  // its header counts. SQLite rounds a file cut short up to whole pages and, when the cut
+  // is small, reads and writes it as if nothing were missing; such a file is refused here
+  // as damaged (*cut_short says how). The check runs under a read lock, so that no writer
+  // changes the size meanwhile.
+  int CheckWholePages(std::string* cut_short) {
+    int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    int64_t pages = 0, page_size = 0;
+    auto number = [&](const char* sql, int64_t* out) {
+      if (rc != SQLITE_OK) return;
+      Statement s;
+      rc = s.Prepare(db_, sql);
+      if (rc == SQLITE_OK) rc = s.Step() == SQLITE_ROW ? SQLITE_OK : SQLITE_ERROR;
+      if (rc == SQLITE_OK) *out = s.Int(0);
+    };
+    number("PRAGMA page_count", &pages);
+    number("PRAGMA page_size", &page_size);
+    struct stat st;
+    if (rc == SQLITE_OK && stat(path_.c_str(), &st) == 0 && st.st_size != pages * page_size) {
+      *cut_short = "El archivo " + path_ + " está dañado: mide " + std::to_string(st.st_size) +
+                   " bytes y debería medir " + std::to_string(pages * page_size);
+    }
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return rc;
+  }
+
+  // The lock file beside the data file, created when missing. A symbolic link is never
+  // followed: in a shared folder anyone who may write there could otherwise make the
+  // program create or write a file anywhere it may.
+  int OpenLockFile(int* fd) {
+    const std::string lock_path = LockFilePath(path_);
+    *fd = files::OpenLockFile(lock_path);
+    return *fd >= 0 ? kNoError : FailBesideFile(errno, lock_path);
+  }
+
+  // A failure to create or open `file`, a file beside the data file (its lock file, the
+  // new file of Create): the message names that file, or the folder when it is the cause.
+  int FailBesideFile(int error, const std::string& file) {
+    const std::string folder = FolderOf(path_);
+    switch (error) {
+      case ELOOP:
+        return Done(kAccessDenied, "El archivo de bloqueo " + file +
+                                       " es un enlace simbólico y no se usa");
+      case ENOENT:
+      case ENOTDIR:
+        return Done(kPathNotFound, "No existe la carpeta " + folder);
+      case EACCES:
+      case EPERM:
+      case EROFS:
+      case EISDIR:
+        if (access(file.c_str(), F_OK) != 0 && access(folder.c_str(), W_OK) != 0) {
+          return Done(kAccessDenied, "No se puede crear el archivo " + file + ": la carpeta " +
+                                         folder + " no admite escritura");
+        }
+        return Done(kAccessDenied, "Acceso denegado al archivo " + file);
+      default:
+        return Done(kFileSystemError, "Error de sistema de archivos en " + file + " (" +
+                                          std::strerror(error) + ")");
+    }
+  }
+
   int CheckKeysOrderable() {
     for (const KeyDecl& key : layout_.keys) {
       for (const KeyPart& part : key.parts) {
@@ -834,7 +976,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
       unlink(temporary.c_str());
-      if (system_error != 0) return FailErrno(system_error);
+      if (system_error != 0) return FailBesideFile(system_error, temporary);
       return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
     }
     if (rename(temporary.c_str(), path_.c_str()) != 0) {
@@ -843,9 +985,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return FailErrno(error);
     }
     // Makes the new name durable along with the file.
-    const size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-    const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder_fd = open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_fd >= 0) {
       fsync(folder_fd);
       close(folder_fd);
@@ -1045,7 +1185,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
   // writes were lost.
   int Succeeded() {
-    if (in_group_ && Clock::now() - group_start_ >= kCommitInterval) {
+    if (in_group_ && !in_transaction_ && Clock::now() - group_start_ >= kCommitInterval) {
       const bool writes = group_writes_;
       const int rc = EndGroup(true);
       if (rc != SQLITE_OK && !in_group_ && writes) return Done(kFileSystemError, LostWritesDetail(group_failure_));
@@ -1069,6 +1209,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     read_failed_ = false;
     progress_open_ = false;
     progress_marked_.clear();
+    in_transaction_ = false;
     ahead_.reset();
     current_id_ = 0;
     key_ = -1;
@@ -1093,6 +1234,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   bool group_writes_ = false;  // and it is a write group
   int64_t group_write_count_ = 0;  // records written in the group
   std::string group_failure_;      // SQLite's account of the last commit that failed
+  bool in_transaction_ = false;  // and a cascade's transaction (BeginTransaction)
   uint64_t group_serial_ = 0;
   Clock::time_point group_start_;
   int64_t next_id_ = 0;
@@ -1150,6 +1292,10 @@ int KeyedFile::EndProgress(int64_t* left) { LOCKED(EndProgress(left)); }
 int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
+int KeyedFile::CheckPut() { LOCKED(CheckPut()); }
+int KeyedFile::BeginTransaction() { LOCKED(BeginTransaction()); }
+int KeyedFile::CommitTransaction() { LOCKED(CommitTransaction()); }
+int KeyedFile::RollbackTransaction() { LOCKED(RollbackTransaction()); }
 std::unique_ptr<KeyedFile::State> KeyedFile::Save() const {
   auto state = std::make_unique<State>();
   std::lock_guard lock(impl_->mutex_);

@@ -60,6 +60,8 @@ class KeyedFile {
   // Writes the buffer over the record last read or added; 89 when another instance changed
   // or deleted that record since.
   int Put();
+  // 40 when Put would duplicate a unique key; checks without writing.
+  int CheckPut();
   int Add();         // a new record; 40 when a unique key would be duplicated
   int Delete();      // deletes the record last read; the position stays for Next
   int Records();     // number of records, or -1 with the error set
@@ -68,6 +70,16 @@ class KeyedFile {
   // another holder keeps it. The operating system releases it when its holder dies.
   int Lock(int seconds);
   int Unlock();
+
+  // A change that must land whole across several files: the class library holds one such
+  // transaction on every file a cascade may write, and commits them only once every write
+  // of the cascade has succeeded. Begin first commits this instance's open group, then
+  // takes the file's exclusive lock (waiting as a write does; 32 when another station
+  // keeps the file), so that the commit cannot be refused for a lock later. Until Commit
+  // or Rollback the writes stay out of the grouped commits.
+  int BeginTransaction();
+  int CommitTransaction();
+  int RollbackTransaction();
 
   // Next value of the key's last component for the record buffer's other components:
   // one more than the largest stored; a text component counts as a number ("10" after "9").

@@ -49,6 +49,10 @@ int CodeForErrno(int error, std::string_view path) {
   }
 }
 
+int OpenLockFile(const std::string& path) {
+  return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
+
 int TakeOpenShare(int fd, int mode) {
   if (mode == kReadWriteDenyWrite) return TakeSoleShare(fd);
   return TryLock(fd, kWritersByte, F_RDLCK) ? kNoError : kAccessDenied;

@@ -4,6 +4,7 @@
 // closing another descriptor of the file keeps them) and vanish when their holder dies.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace files {
@@ -11,6 +12,10 @@ namespace files {
 // The driver's code for a failed call on `path`: 2 missing file, 3 missing folder, 5 denied,
 // 90 anything else.
 int CodeForErrno(int error, std::string_view path);
+
+// Opens the lock file at `path` for reading and writing, creating it when missing, and
+// never through a symbolic link: the descriptor, or -1 with errno set (ELOOP for a link).
+int OpenLockFile(const std::string& path);
 
 // Share modes: a deny-none opener shares the writers' byte; a deny-write opener (and Create)
 // needs it alone. 5 when another opener's mode excludes this one.

@@ -4,6 +4,11 @@
 //                                     "pass N" after each pass.
 //   files_test_helper lock PATH MS    locks the file, prints "locked", holds it MS
 //                                     milliseconds (forever when negative), then exits.
+//   files_test_helper write-hold PATH starts a write on the file as another station's
+//                                     driver would, prints "writing", and keeps it open
+//                                     until killed.
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,11 +48,21 @@ int HoldLock(const char* path, int milliseconds) {
   return 0;
 }
 
+int HoldWrite(const char* path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 1;
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return 2;
+  std::printf("writing\n");
+  std::fflush(stdout);
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "rewrite") == 0) return Rewrite(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: files_test_helper rewrite PATH | lock PATH MS\n");
+  if (argc == 3 && std::strcmp(argv[1], "write-hold") == 0) return HoldWrite(argv[2]);
+  std::fprintf(stderr, "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH\n");
   return 64;
 }

@@ -119,6 +119,24 @@ int FileManager::OpenNow() {
   return kLevelBenign;
 }
 
+int FileManager::OpenIfPresent(bool* present) {
+  *present = false;
+  int level = UseFile(kUsePrepare);
+  if (level != kLevelBenign) return level;
+  const std::string path = Path();
+  if (path.empty()) return kLevelBenign;
+  if (!file_->IsOpen()) {
+    int code = file_->Open(path, open_mode_);
+    if (code == files::kFileNotFound) return kLevelBenign;
+    if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
+    opened_ = true;
+  }
+  pending_open_ = false;
+  ++open_count_;
+  *present = true;
+  return kLevelBenign;
+}
+
 int FileManager::Open() {
   int level = UseFile(kUsePrepare);
   if (level != kLevelBenign) return level;
@@ -194,8 +212,11 @@ int FileManager::Run(Operation operation, int failure, int quiet_code, bool reme
   return code == quiet_code || failure == 0 ? kLevelNotify : ThrowFile(failure);
 }
 
+// Only "no such record" is quiet: a file that cannot be read is reported, never taken for a
+// value that is not there.
 int FileManager::TryFetch(int key) {
-  return Run([key](files::KeyedFile& f) { return f.Get(key); }, 0, 0, true);
+  return Run([key](files::KeyedFile& f) { return f.Get(key); }, kMsgAccessFailed,
+             files::kRecordNotFound, true);
 }
 
 int FileManager::SetOrder(int key) {
@@ -221,6 +242,14 @@ int FileManager::Put() {
 
 int FileManager::Remove() {
   return Run([](files::KeyedFile& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
+}
+
+int FileManager::PutQuietly() {
+  return Run([](files::KeyedFile& f) { return f.Put(); }, 0, 0, true);
+}
+
+int FileManager::RemoveQuietly() {
+  return Run([](files::KeyedFile& f) { return f.Delete(); }, 0, 0, false);
 }
 
 std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {

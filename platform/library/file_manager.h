@@ -73,6 +73,11 @@ class FileManager {
   int Open();
   int Close();
 
+  // For a walk of the relations and the field checks: a table without a disk name, or
+  // whose file does not exist, holds no records; *present says so, nothing is created and
+  // nothing is shown. Otherwise the file is opened now (counted; Close releases it).
+  int OpenIfPresent(bool* present);
+
   // A new record in the buffer: cleared unless keep, initial values, then the next value
   // of the auto-increment key. An alias primes through its table.
   int PrimeRecord(bool keep = false);
@@ -90,6 +95,10 @@ class FileManager {
   int Put();              // writes the buffer over the record last read
   int Remove();           // deletes the record last read
   const std::vector<uint8_t>& LastRead() const { return last_read_; }
+  // Put and Remove without a message, for a change that reports once for all of its
+  // writes; the driver's code and text stay in file().
+  int PutQuietly();
+  int RemoveQuietly();
 
   // Buffer (memos included), position and driver state, to put back after a lookup.
   struct Saved {
