@@ -68,6 +68,21 @@ std::string FixedText(Int128 units, int places) {
   return out;
 }
 
+// Removes the lowest one or two digits (kDivisor 10 or 100) from *magnitude and returns
+// them. The 64-bit division takes over as soon as the magnitude fits it; a constant divisor
+// compiles to a multiplication.
+template <uint64_t kDivisor>
+int TakeLowest(UInt128* magnitude) {
+  if (*magnitude <= UINT64_MAX) {
+    const auto small = static_cast<uint64_t>(*magnitude);
+    *magnitude = small / kDivisor;
+    return static_cast<int>(small % kDivisor);
+  }
+  const auto lowest = static_cast<int>(*magnitude % kDivisor);
+  *magnitude /= kDivisor;
+  return lowest;
+}
+
 }  // namespace
 
 Decimal Decimal::Make(Int128 units, int places) {
@@ -286,25 +301,13 @@ bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& va
   if (!fitted) return false;
   const Int128 units = fitted->UnitsAt(places);
   UInt128 magnitude = static_cast<UInt128>(Abs128(units));
-  // The digits from the lowest up, `count` (1 or 2) at a time; the 64-bit division takes
-  // over as soon as the rest of the magnitude fits it.
-  const auto next_digits = [&magnitude](int count) -> int {
-    const uint64_t divisor = count == 1 ? 10 : 100;
-    int part;
-    if (magnitude <= UINT64_MAX) {
-      const auto small = static_cast<uint64_t>(magnitude);
-      magnitude = small / divisor;
-      part = static_cast<int>(small % divisor);
-    } else {
-      part = static_cast<int>(magnitude % divisor);
-      magnitude /= divisor;
-    }
-    return count == 1 ? part : (part / 10) << 4 | part % 10;
-  };
   // The last byte holds the lowest digit and the sign, every byte before it two digits.
   const size_t size = DecimalFieldSize(digits);
-  field[size - 1] = static_cast<uint8_t>(next_digits(1) << 4 | (units < 0 ? 0xD : 0x0));
-  for (size_t i = size - 1; i-- > 0;) field[i] = static_cast<uint8_t>(next_digits(2));
+  field[size - 1] = static_cast<uint8_t>(TakeLowest<10>(&magnitude) << 4 | (units < 0 ? 0xD : 0x0));
+  for (size_t i = size - 1; i-- > 0;) {
+    const int two = TakeLowest<100>(&magnitude);
+    field[i] = static_cast<uint8_t>((two / 10) << 4 | two % 10);
+  }
   return true;
 }
 
