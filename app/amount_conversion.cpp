@@ -108,6 +108,7 @@ constexpr std::array<uint64_t, 19> kPow10 = [] {
   return p;
 }();
 constexpr Int128 kBelow64Bits = kPow10[18];
+constexpr Int128 kTenTo17 = kPow10[17];
 
 // The quotient amount / factor, cut after kQuotientPlaces decimals and rounded half away
 // from zero to hundredths, in 64-bit arithmetic: for an amount of up to 18 digits with at
@@ -245,10 +246,11 @@ bool ConvertAmountField(uint8_t* field, int digits) {
   Int128 hundredths = 1;  // the small-amount rule's 0.01
   if (converted.kind == Conversion::kError) return false;
   if (converted.kind == Conversion::kDivided) {
-    // The "#" of a result too wide for its picture is no number to store.
-    char text[kWidth];
-    if (!WriteRightAligned(converted.hundredths, 2, text)) return false;
+    // The "#" of a result too wide for its picture is no number to store. The picture's 19
+    // characters hold at most 16 integer digits, the point and two decimals (below 10^18
+    // hundredths), or a minus sign and 15 integer digits (above -10^17).
     hundredths = converted.hundredths;
+    if (hundredths < 0 ? hundredths <= -kTenTo17 : hundredths >= 10 * kTenTo17) return false;
   }
   return runtime::StoreDecimalField(field, digits, 2, Decimal::FromUnits(hundredths, 2));
 }

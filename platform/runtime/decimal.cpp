@@ -68,19 +68,19 @@ std::string FixedText(Int128 units, int places) {
   return out;
 }
 
-// Removes the lowest one or two digits (kDivisor 10 or 100) from *magnitude and returns
-// them. The 64-bit division takes over as soon as the magnitude fits it; a constant divisor
-// compiles to a multiplication.
-template <uint64_t kDivisor>
-int TakeLowest(UInt128* magnitude) {
-  if (*magnitude <= UINT64_MAX) {
-    const auto small = static_cast<uint64_t>(*magnitude);
-    *magnitude = small / kDivisor;
-    return static_cast<int>(small % kDivisor);
+// Writes the packed digits of a magnitude that fits the field's `size` bytes, with the sign
+// half-byte: the last byte holds the lowest digit and the sign, every byte before it two
+// digits. Instantiated for 64 bits (every amount a record holds: divisions by a constant,
+// which compile to multiplications) and for 128.
+template <typename Magnitude>
+void WritePacked(Magnitude magnitude, bool negative, uint8_t* field, size_t size) {
+  field[size - 1] = static_cast<uint8_t>(static_cast<int>(magnitude % 10) << 4 | (negative ? 0xD : 0x0));
+  magnitude /= 10;
+  for (size_t i = size - 1; i-- > 0;) {
+    const auto two = static_cast<int>(magnitude % 100);
+    magnitude /= 100;
+    field[i] = static_cast<uint8_t>((two / 10) << 4 | two % 10);
   }
-  const auto lowest = static_cast<int>(*magnitude % kDivisor);
-  *magnitude /= kDivisor;
-  return lowest;
 }
 
 }  // namespace
@@ -300,13 +300,12 @@ bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& va
   const std::optional<Decimal> fitted = value.Fit(digits, places);
   if (!fitted) return false;
   const Int128 units = fitted->UnitsAt(places);
-  UInt128 magnitude = static_cast<UInt128>(Abs128(units));
-  // The last byte holds the lowest digit and the sign, every byte before it two digits.
+  const auto magnitude = static_cast<UInt128>(Abs128(units));
   const size_t size = DecimalFieldSize(digits);
-  field[size - 1] = static_cast<uint8_t>(TakeLowest<10>(&magnitude) << 4 | (units < 0 ? 0xD : 0x0));
-  for (size_t i = size - 1; i-- > 0;) {
-    const int two = TakeLowest<100>(&magnitude);
-    field[i] = static_cast<uint8_t>((two / 10) << 4 | two % 10);
+  if (magnitude <= UINT64_MAX) {
+    WritePacked(static_cast<uint64_t>(magnitude), units < 0, field, size);
+  } else {
+    WritePacked(magnitude, units < 0, field, size);
   }
   return true;
 }
