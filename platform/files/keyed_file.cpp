@@ -46,6 +46,18 @@ constexpr int kBusyTimeoutMs = 10000;
 // far shorter than a write that would wait behind a station that keeps the file.
 constexpr int kHoldCheckTimeoutMs = 2000;
 
+// Pages of new files. A record of 1 to 3 KB fills a small page alone and spills into
+// overflow pages; 64 KB pages hold tens of records, so that a walk that rewrites them in key
+// order writes each page (and journals it) once for many records. Measured on a conversion
+// run's rewrite: half the time of the default 4 KB.
+constexpr char kPageSizePragma[] = "PRAGMA page_size = 65536";
+
+// The page cache of an open file, in KiB (a negative cache_size counts KiB). A write group
+// of about 100 ms rewrites some tens of MB of pages; with SQLite's default 2 MB the cache
+// spills dirty pages to the file in mid-group, with an extra sync of the journal each time.
+// Pages are taken as they are used, so a file that is only looked up costs little.
+constexpr char kCacheSizePragma[] = "PRAGMA cache_size = -65536";
+
 // One record as the file holds it, with its column of the key it was read by.
 struct Row {
   int64_t id = 0;
@@ -182,6 +194,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       ReleaseHandles();
       return code;
     }
+    sqlite3_exec(db_, kCacheSizePragma, nullptr, nullptr, nullptr);  // a smaller cache only costs time
     // Reading the layout also rolls back what a crashed writer left half done.
     std::string difference;
     rc = CompareLayout(db_, layout_, &difference);
@@ -967,6 +980,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(temporary.c_str(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, SchemaSql(layout_).c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = WriteLayout(db, layout_);
