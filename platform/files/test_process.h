@@ -1,0 +1,66 @@
+// For the tests: the record layer's helper program (files_test_helper) run as a second
+// process, with its standard output on a pipe, killed with SIGKILL when the test is done.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace files::test {
+
+class Helper {
+ public:
+  // `program` is the helper's path; `args` its arguments.
+  Helper(const std::string& program, std::vector<std::string> args) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = fdopen(out[0], "r");
+  }
+  ~Helper() {
+    Kill();
+    fclose(out_);
+  }
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+
+  // The next line the helper printed, empty when it ended.
+  std::string ReadLine() {
+    char line[128];
+    if (fgets(line, sizeof line, out_) == nullptr) return {};
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
+
+  void Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  FILE* out_ = nullptr;
+};
+
+}  // namespace files::test
