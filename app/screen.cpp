@@ -17,6 +17,8 @@ int ShowInformation(std::string_view text, std::string_view caption) {
   return ui::Message(text, caption, ui::Icon::Information);
 }
 
+int ShowError(std::string_view text, std::string_view caption) { return ShowInformation(text, caption); }
+
 void SetBusyCursor(bool) {}
 
 }  // namespace app::screen

@@ -206,15 +206,18 @@ TEST_F(Suite, SettingsReaderMatchesSectionAndKeyExactly) {
       {"section with a trailing blank", "[Sistemas] \r\nRutadatos=/datos\r\n", ""},
       {"section left", "[Sistemas]\r\nCopias=S\r\n[Otros]\r\nRutadatos=/otros\r\n", ""},
       {"comment", "[Sistemas]\r\n;Rutadatos=/viejo\r\n", ""},
-      {"value cut at the next =", "[Sistemas]\r\nRutadatos=/a=b\r\n", "/a\n"},
-      {"run of = counts as one", "[Sistemas]\r\nRutadatos==/a\r\n", "/a\n"},
+      {"every = after the first is the value's", "[Sistemas]\r\nRutadatos=/a=b==c\r\n", "/a=b==c\n"},
+      {"= right after the first", "[Sistemas]\r\nRutadatos==/a\r\n", "=/a\n"},
+      {"blanks and tabs around the value", "[Sistemas]\r\nRutadatos= \t/a b \t\r\n", "/a b\n"},
+      {"code page 1252 bytes", "[Sistemas]\r\nRutadatos=/n\xF3mina\x80\r\n", "/nómina€\n"},
+      {"byte the code page leaves undefined", "[Sistemas]\r\nRutadatos=/a\x81\r\n", ""},
       {"every match printed", "[Sistemas]\r\nRutadatos=/a\r\n\r\nRutadatos=/b\r\n", "/a\n/b\n"},
-      {"no =", "[Sistemas]\r\nRutadatos\r\n", "\n"},
+      {"no =", "[Sistemas]\r\nRutadatos\r\n", ""},
   };
   for (const Case& c : cases) {
     WriteSettings(c.settings);
     int exit_code = -1;
-    EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos",
+    EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos 2>/dev/null",
                      &exit_code),
               c.printed)
         << c.name;
@@ -346,6 +349,26 @@ TEST(WindowsScripts, AreCodePage1252WithCrLfAndNoFinalLineBreak) {
     }
     EXPECT_NE(runtime::Cp1252ToUtf8(bytes).find(c.holds), std::string::npos) << c.name;
   }
+}
+
+// A value expanded with "%" is parsed again, so that a "&" in a data path runs what follows
+// it; the copy scripts reach the data paths through delayed expansion ("!") only, and the
+// settings reader takes each line with delayed expansion off, so that a "!" stays.
+TEST(WindowsScripts, ExpandTheDataPathsOnlyWithDelayedExpansion) {
+  for (const char* name : {"RESBACK.BAT", "RESREST.BAT"}) {
+    const std::string bytes = Read(kSource / "scripts" / name);
+    for (const char* variable : {"Rutadatos", "RutaDatosContabilidad", "RutaDatosNomina", "Datos"}) {
+      EXPECT_EQ(bytes.find(std::string("%") + variable + "%"), std::string::npos) << name << " " << variable;
+    }
+    EXPECT_NE(bytes.find("echo Admin:  !Rutadatos!\r\n"), std::string::npos) << name;
+    EXPECT_NE(bytes.find("call :Copia Administrativo Rutadatos Dadm\r\n"), std::string::npos) << name;
+  }
+  const std::string reader = Read(kSource / "scripts" / "ini.cmd");
+  const size_t off = reader.find("setlocal EnableExtensions DisableDelayedExpansion\r\n");
+  const size_t take = reader.find("  set \"line=%%L\"\r\n  setlocal EnableDelayedExpansion\r\n");
+  EXPECT_NE(off, std::string::npos);
+  EXPECT_NE(take, std::string::npos);
+  EXPECT_LT(off, take);
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ int TakeOpenShare(int fd, int mode) {
 
 int TakeSoleShare(int fd) { return TryLock(fd, kWritersByte, F_WRLCK) ? kNoError : kAccessDenied; }
 
+bool SoleShareFree(int fd) {
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kWritersByte;
+  lock.l_len = 1;
+  return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type == F_UNLCK;
+}
+
 int LockWholeFile(int fd, int seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!TryLock(fd, kWholeFileLockByte, F_WRLCK)) {

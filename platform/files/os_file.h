@@ -21,6 +21,8 @@ int OpenLockFile(const std::string& path);
 // needs it alone. 5 when another opener's mode excludes this one.
 int TakeOpenShare(int fd, int mode);
 int TakeSoleShare(int fd);
+// True when no other opener holds a share of the file whose lock file `fd` is; takes nothing.
+bool SoleShareFree(int fd);
 
 // The whole-file lock of Lock/Unlock, waiting up to `seconds`; 32 when another holds it.
 int LockWholeFile(int fd, int seconds);

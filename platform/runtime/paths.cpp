@@ -76,6 +76,11 @@ std::string LongPath(std::string_view path) { return ToUtf8(Resolved(path)); }
 
 #endif
 
+bool IsRelativePath(std::string_view path) {
+  const std::filesystem::path p(std::u8string(path.begin(), path.end()));
+  return !p.has_root_name() && !p.has_root_directory();
+}
+
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string path(Clip(folder));
   path += kPathSeparator;

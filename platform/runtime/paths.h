@@ -26,6 +26,10 @@ std::string ShortPath(std::string_view path);
 // not exist comes back in full form as far as it can be resolved.
 std::string LongPath(std::string_view path);
 
+// True when `path` has neither a drive nor a leading separator ("Datos/Adm"), so that it
+// counts from some folder.
+bool IsRelativePath(std::string_view path);
+
 // CLIP(folder), the separator and the name: the form every data path is built in. An
 // empty or all-blank folder gives the separator and the name, as the suite's paths do.
 std::string JoinPath(std::string_view folder, std::string_view name);
