@@ -1,9 +1,6 @@
 #include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,9 +17,8 @@
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "catalogue/test_failing_vfs.h"
+#include "platform/files/test_helper_process.h"
 #include "platform/library/bindings.h"
-
-extern char** environ;
 
 namespace catalogue {
 namespace {
@@ -35,6 +31,8 @@ struct RecordingDisplay : library::MessageDisplay {
   std::vector<std::string> texts;
   void Show(int, std::string_view, std::string_view text) override { texts.emplace_back(text); }
 };
+
+using Station = files::test::HelperProcess;
 
 // A catalogue whose tables all have their files in a fresh folder, which is also the
 // current folder (for the fixed-name table).
@@ -573,30 +571,15 @@ TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing)
       SetText(GYMDC::CODIGO, client);
     });
   }
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  std::string path = DiskName(Table::GYMDClases);
-  char helper[] = FILES_TEST_HELPER, mode[] = "write-hold";
-  char* argv[] = {helper, mode, path.data(), nullptr};
-  pid_t station = 0;
-  ASSERT_EQ(posix_spawn(&station, helper, &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  char line[16] = {};
-  ASSERT_GT(read(out[0], line, sizeof line - 1), 0);
-  EXPECT_STREQ(line, "writing\n");
+  Station station({"write-hold", DiskName(Table::GYMDClases)});
+  ASSERT_EQ(station.ReadLine(), "writing");
 
   TableRelationManager& classes = Rm(Table::GYMHClases);
   ASSERT_EQ(classes.Open(), kLevelBenign);
   SetText(GYMHC::CODCLASES, "1");
   ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
   EXPECT_EQ(classes.Delete(), kLevelNotify);
-  kill(station, SIGKILL);
-  waitpid(station, nullptr, 0);
-  close(out[0]);
+  station.Kill();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], NothingChanged(Table::GYMDClases, "File Is Already Locked"));
   EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
@@ -686,6 +669,19 @@ TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
   EXPECT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(Files(), files);
   EXPECT_EQ(Fm(Table::EntidadGeo2).open_count(), 0);
+}
+
+// An open that another station's share mode refuses waits, up to the lock-recovery time,
+// for that station to close the file.
+TEST_F(CatalogueTest, AnOpenRefusedByAnotherStationWaitsForItToClose) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Station station({"deny-write", DiskName(Table::Bancos), "300"});
+  ASSERT_EQ(station.ReadLine(), "opened");
+  ASSERT_EQ(Fm(Table::Bancos).Open(), kLevelBenign);
+  SetText(BAN::CODIGO, "B1");
+  EXPECT_EQ(Fm(Table::Bancos).TryFetch(BAN::KEYBAN01.index), kLevelBenign);
+  Fm(Table::Bancos).Close();
+  EXPECT_TRUE(display_.texts.empty());
 }
 
 TEST_F(CatalogueTest, ParametersKeepTheirReservedBytesThroughAWrite) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/files/commit_groups.h"
@@ -133,6 +134,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Serialises the owner's calls against the background commit.
   std::mutex mutex_;
   int code_ = kNoError;
+  int recover_seconds_ = 0;  // SetRecover
   std::string detail_;
   std::string path_;
 
@@ -162,7 +164,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
     }
     if (int rc = OpenLockFile(&lock_fd_); rc != kNoError) return rc;
-    if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
+    if (int rc = TakeOpenShareWaiting(mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
     }
@@ -605,6 +607,17 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kFileSystemError, detail);
   }
 
+  // The share of Open, waiting up to the recovery time for an opener whose mode excludes
+  // this one to close.
+  int TakeOpenShareWaiting(int mode) {
+    const auto deadline = Clock::now() + std::chrono::seconds(recover_seconds_);
+    int rc;
+    while ((rc = TakeOpenShare(lock_fd_, mode)) == kAccessDenied && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return rc;
+  }
+
   // A quick look at the structure at open: the file must be exactly the whole pages that
   // its header counts. SQLite rounds a file cut short up to whole pages and, when the cut
   // is small, reads and writes it as if nothing were missing; such a file is refused here
@@ -1002,6 +1015,10 @@ int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
 int KeyedFile::CheckPut() { LOCKED(CheckPut()); }
+void KeyedFile::SetRecover(int seconds) {
+  std::lock_guard lock(impl_->mutex_);
+  impl_->recover_seconds_ = seconds;
+}
 int KeyedFile::BeginTransaction() { LOCKED(BeginTransaction()); }
 int KeyedFile::CommitTransaction() { LOCKED(CommitTransaction()); }
 int KeyedFile::RollbackTransaction() { LOCKED(RollbackTransaction()); }

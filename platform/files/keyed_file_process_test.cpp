@@ -1,10 +1,7 @@
 // Record files shared with another process: a writer killed mid-stream, and the
 // whole-file lock held by another process, released when that process dies.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,59 +12,15 @@
 #include <vector>
 
 #include "platform/files/errors.h"
+#include "platform/files/test_helper_process.h"
 #include "platform/files/test_table.h"
-
-extern char** environ;
 
 namespace files {
 namespace {
 
 using test::Table;
 
-// The helper process with its standard output on a pipe.
-class Helper {
- public:
-  explicit Helper(std::vector<std::string> args) {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    args.insert(args.begin(), FILES_TEST_HELPER);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, FILES_TEST_HELPER, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    out_ = fdopen(out[0], "r");
-  }
-  ~Helper() {
-    Kill();
-    fclose(out_);
-  }
-
-  // The next line the helper printed, empty when it ended.
-  std::string ReadLine() {
-    char line[128];
-    if (fgets(line, sizeof line, out_) == nullptr) return {};
-    std::string text(line);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-  }
-
-  void Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = 0;
-  }
-
- private:
-  pid_t pid_ = 0;
-  FILE* out_ = nullptr;
-};
+using Helper = test::HelperProcess;
 
 class KeyedFileProcessTest : public ::testing::Test {
  protected:
