@@ -1,12 +1,16 @@
 // For tests: a SQLite VFS wrapped around the default one, made the default, that fails
 // every write to the files whose names end with a chosen suffix ("X.VQF-journal") while it
-// is armed, as a failing disk would. Everything else passes through unchanged.
+// is armed, as a failing disk would, or stalls it for ever (after printing "stalled"), so
+// that a test can kill the process right there. Everything else passes through unchanged.
 #pragma once
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace catalogue::test {
 
@@ -18,9 +22,10 @@ class FailingWrites {
     return *installed;
   }
 
-  void Arm(std::string suffix) {
+  void Arm(std::string suffix, bool stall = false) {
     std::lock_guard lock(mutex_);
     suffix_ = std::move(suffix);
+    stall_ = stall;
   }
   void Disarm() { Arm({}); }
 
@@ -49,7 +54,12 @@ class FailingWrites {
       return Real(f)->pMethods->xRead(Real(f), data, amount, offset);
     };
     methods_.xWrite = [](sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset) {
-      if (Install().Fails(*reinterpret_cast<File*>(f)->name)) return SQLITE_IOERR_WRITE;
+      if (Install().Fails(*reinterpret_cast<File*>(f)->name)) {
+        if (!Install().stall_) return SQLITE_IOERR_WRITE;
+        std::printf("stalled\n");
+        std::fflush(stdout);
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+      }
       return Real(f)->pMethods->xWrite(Real(f), data, amount, offset);
     };
     methods_.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
@@ -103,6 +113,7 @@ class FailingWrites {
   sqlite3_io_methods methods_{};
   std::mutex mutex_;
   std::string suffix_;
+  bool stall_ = false;
 };
 
 }  // namespace catalogue::test

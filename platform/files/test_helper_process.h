@@ -1,5 +1,6 @@
-// For tests: the drivers' helper process (test_helper_main.cpp), another station with its
-// standard output on a pipe. The including target defines FILES_TEST_HELPER, its path.
+// For tests: a helper process, by default the drivers' (test_helper_main.cpp), as another
+// station, with its standard output on a pipe. The including target defines
+// FILES_TEST_HELPER, the drivers' helper's path.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,18 +19,18 @@ namespace files::test {
 
 class HelperProcess {
  public:
-  explicit HelperProcess(std::vector<std::string> args) {
+  explicit HelperProcess(std::vector<std::string> args, std::string program = FILES_TEST_HELPER) {
     int out[2];
     EXPECT_EQ(pipe(out), 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    args.insert(args.begin(), FILES_TEST_HELPER);
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, FILES_TEST_HELPER, &actions, nullptr, argv.data(), environ), 0);
+    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     out_ = fdopen(out[0], "r");
