@@ -692,6 +692,24 @@ TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
   EXPECT_EQ(Fm(Table::EntidadGeo2).open_count(), 0);
 }
 
+// A parent file that fails to be read is reported as such, not taken for a missing value.
+TEST_F(CatalogueTest, AMustExistCheckOnAnUnreadableParentReportsTheFile) {
+  test::FailingWrites& disk = test::FailingWrites::Install();
+  Add(Table::EntidadGeo2, [] { SetText(ENG2::NOMBREEGEO2, "Zulia"); });
+  ASSERT_EQ(Fm(Table::EntidadGeo2).Open(), kLevelBenign);
+  ASSERT_EQ(Fm(Table::EntidadGeo2).SetStart(0), kLevelBenign);  // opened now
+  Fm(Table::ProCliML).PrimeRecord();
+  SetText(PRO::NOMBREEGEO2, "Zulia");
+  disk.Arm(DiskName(Table::EntidadGeo2), test::FailingWrites::kFailReads);
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), library::kLevelFatal);
+  disk.Disarm();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::EntidadGeo2) +
+                                   ". Error: File System Error.");
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelBenign);
+  Fm(Table::EntidadGeo2).Close();
+}
+
 // An open that another station's share mode refuses waits, up to the lock-recovery time,
 // for that station to close the file.
 TEST_F(CatalogueTest, AnOpenRefusedByAnotherStationWaitsForItToClose) {

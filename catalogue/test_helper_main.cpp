@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     const Table table = static_cast<Table>(i);
     SetDiskName(table, folder + "/" + Def(table).label + ".VQF");
   }
-  test::FailingWrites::Install().Arm(DiskName(Table::GYMDClases) + "-journal", true);
+  test::FailingWrites::Install().Arm(DiskName(Table::GYMDClases) + "-journal",
+                                    test::FailingWrites::kStallWrites);
   library::ErrorManager errors;
   CatalogInit(errors);
   TableRelationManager& classes = *RelationManagerOf(Table::GYMHClases);
