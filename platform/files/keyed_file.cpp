@@ -484,8 +484,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       if (rc != SQLITE_OK) return FailSql(rc);
     }
     EndPeerGroups(identity_, this);
-    // Exclusive from the start: readers are kept out for the few milliseconds of the
-    // cascade, and in exchange the commit never waits for one.
+    // Exclusive from the start: other stations' readers wait (as for any commit) while the
+    // change runs, and in exchange its commit never waits for one of them.
     int rc = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return FailSql(rc);
     rc = st_->max_id.Step();
