@@ -1,9 +1,6 @@
 #include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,9 +17,9 @@
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "catalogue/test_failing_vfs.h"
+#include "platform/files/commit_groups.h"
+#include "platform/files/test_process.h"
 #include "platform/library/bindings.h"
-
-extern char** environ;
 
 namespace catalogue {
 namespace {
@@ -34,6 +31,13 @@ using library::kLevelNotify;
 struct RecordingDisplay : library::MessageDisplay {
   std::vector<std::string> texts;
   void Show(int, std::string_view, std::string_view text) override { texts.emplace_back(text); }
+};
+
+// Another station: the drivers' helper process, or the catalogue's own.
+class Station : public files::test::TestProcess {
+ public:
+  explicit Station(std::vector<std::string> args, const char* program = FILES_TEST_HELPER)
+      : TestProcess(program, std::move(args)) {}
 };
 
 // A catalogue whose tables all have their files in a fresh folder, which is also the
@@ -69,6 +73,17 @@ class CatalogueTest : public ::testing::Test {
     fill();
     ASSERT_EQ(Fm(table).Insert(), kLevelBenign) << Def(table).label;
     Fm(table).Close();
+  }
+
+  // Class 1 of the gym with its clients a, b and c.
+  void AddClassOfThree() {
+    Add(Table::GYMHClases, [] { SetText(GYMHC::CODCLASES, "1"); });
+    for (const char* client : {"a", "b", "c"}) {
+      Add(Table::GYMDClases, [&] {
+        SetText(GYMDC::CODCLASES, "1");
+        SetText(GYMDC::CODIGO, client);
+      });
+    }
   }
 
   // Deletes through the file manager the record that `key` finds after `fill` sets it.
@@ -566,37 +581,16 @@ TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
 // Another station in the middle of a write on a child table: the delete waits for it as a
 // write does, then deletes nothing, not even the parent.
 TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing) {
-  Add(Table::GYMHClases, [] { SetText(GYMHC::CODCLASES, "1"); });
-  for (const char* client : {"a", "b", "c"}) {
-    Add(Table::GYMDClases, [&] {
-      SetText(GYMDC::CODCLASES, "1");
-      SetText(GYMDC::CODIGO, client);
-    });
-  }
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  std::string path = DiskName(Table::GYMDClases);
-  char helper[] = FILES_TEST_HELPER, mode[] = "write-hold";
-  char* argv[] = {helper, mode, path.data(), nullptr};
-  pid_t station = 0;
-  ASSERT_EQ(posix_spawn(&station, helper, &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  char line[16] = {};
-  ASSERT_GT(read(out[0], line, sizeof line - 1), 0);
-  EXPECT_STREQ(line, "writing\n");
+  AddClassOfThree();
+  Station station({"write-hold", DiskName(Table::GYMDClases)});
+  ASSERT_EQ(station.ReadLine(), "writing");
 
   TableRelationManager& classes = Rm(Table::GYMHClases);
   ASSERT_EQ(classes.Open(), kLevelBenign);
   SetText(GYMHC::CODCLASES, "1");
   ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
   EXPECT_EQ(classes.Delete(), kLevelNotify);
-  kill(station, SIGKILL);
-  waitpid(station, nullptr, 0);
-  close(out[0]);
+  station.Kill();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], NothingChanged(Table::GYMDClases, "File Is Already Locked"));
   EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
@@ -608,6 +602,21 @@ TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing)
   EXPECT_TRUE(Column(GYMHC::CODCLASES).empty());
   EXPECT_TRUE(Column(GYMDC::CODIGO).empty());
   classes.Close();
+}
+
+// A process killed in the middle of a cascade, after the parent's delete and at the first
+// write to the child table: the next open finds every table as it was.
+TEST_F(CatalogueTest, ADeleteKilledInItsMiddleLeavesEveryTableAsItWas) {
+  AddClassOfThree();
+  Station station({"delete-class", folder_.string()}, CATALOGUE_TEST_HELPER);
+  ASSERT_EQ(station.ReadLine(), "stalled");
+  // Well past the grouped commits' interval: a write that the cascade did not hold in its
+  // transaction would be on disk by now.
+  std::this_thread::sleep_for(3 * files::kCommitInterval);
+  station.Kill();
+  EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(Column(GYMDC::CODIGO), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(display_.texts.empty());
 }
 
 TEST_F(CatalogueTest, ADeleteThroughAnAliasKeepsItsTablesRelations) {
@@ -686,6 +695,37 @@ TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
   EXPECT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(Files(), files);
   EXPECT_EQ(Fm(Table::EntidadGeo2).open_count(), 0);
+}
+
+// A parent file that fails to be read is reported as such, not taken for a missing value.
+TEST_F(CatalogueTest, AMustExistCheckOnAnUnreadableParentReportsTheFile) {
+  test::FailingWrites& disk = test::FailingWrites::Install();
+  Add(Table::EntidadGeo2, [] { SetText(ENG2::NOMBREEGEO2, "Zulia"); });
+  ASSERT_EQ(Fm(Table::EntidadGeo2).Open(), kLevelBenign);
+  ASSERT_EQ(Fm(Table::EntidadGeo2).SetStart(0), kLevelBenign);  // opened now
+  Fm(Table::ProCliML).PrimeRecord();
+  SetText(PRO::NOMBREEGEO2, "Zulia");
+  disk.Arm(DiskName(Table::EntidadGeo2), test::FailingWrites::kFailReads);
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), library::kLevelFatal);
+  disk.Disarm();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::EntidadGeo2) +
+                                   ". Error: File System Error.");
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelBenign);
+  Fm(Table::EntidadGeo2).Close();
+}
+
+// An open that another station's share mode refuses waits, up to the lock-recovery time,
+// for that station to close the file.
+TEST_F(CatalogueTest, AnOpenRefusedByAnotherStationWaitsForItToClose) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Station station({"deny-write", DiskName(Table::Bancos), "300"});
+  ASSERT_EQ(station.ReadLine(), "opened");
+  ASSERT_EQ(Fm(Table::Bancos).Open(), kLevelBenign);
+  SetText(BAN::CODIGO, "B1");
+  EXPECT_EQ(Fm(Table::Bancos).TryFetch(BAN::KEYBAN01.index), kLevelBenign);
+  Fm(Table::Bancos).Close();
+  EXPECT_TRUE(display_.texts.empty());
 }
 
 TEST_F(CatalogueTest, ParametersKeepTheirReservedBytesThroughAWrite) {

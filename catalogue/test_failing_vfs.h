@@ -1,12 +1,17 @@
-// For tests: a SQLite VFS wrapped around the default one, made the default, that fails
-// every write to the files whose names end with a chosen suffix ("X.VQF-journal") while it
-// is armed, as a failing disk would. Everything else passes through unchanged.
+// For tests: a SQLite VFS wrapped around the default one, made the default, that acts on
+// the files whose names end with a chosen suffix ("X.VQF-journal") while it is armed: it
+// fails their writes or their reads, as a failing disk would, or stalls their writes for
+// ever (after printing "stalled"), so that a test can kill the process right there.
+// Everything else passes through unchanged.
 #pragma once
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace catalogue::test {
 
@@ -18,9 +23,12 @@ class FailingWrites {
     return *installed;
   }
 
-  void Arm(std::string suffix) {
+  enum Fault { kFailWrites, kStallWrites, kFailReads };
+
+  void Arm(std::string suffix, Fault fault = kFailWrites) {
     std::lock_guard lock(mutex_);
     suffix_ = std::move(suffix);
+    fault_ = fault;
   }
   void Disarm() { Arm({}); }
 
@@ -46,10 +54,17 @@ class FailingWrites {
       return rc;
     };
     methods_.xRead = [](sqlite3_file* f, void* data, int amount, sqlite3_int64 offset) {
+      if (Install().Hits(*reinterpret_cast<File*>(f)->name, kFailReads)) return SQLITE_IOERR_READ;
       return Real(f)->pMethods->xRead(Real(f), data, amount, offset);
     };
     methods_.xWrite = [](sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset) {
-      if (Install().Fails(*reinterpret_cast<File*>(f)->name)) return SQLITE_IOERR_WRITE;
+      const std::string& name = *reinterpret_cast<File*>(f)->name;
+      if (Install().Hits(name, kFailWrites)) return SQLITE_IOERR_WRITE;
+      if (Install().Hits(name, kStallWrites)) {
+        std::printf("stalled\n");
+        std::fflush(stdout);
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+      }
       return Real(f)->pMethods->xWrite(Real(f), data, amount, offset);
     };
     methods_.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
@@ -92,9 +107,9 @@ class FailingWrites {
     return SQLITE_OK;
   }
 
-  bool Fails(const std::string& name) {
+  bool Hits(const std::string& name, Fault fault) {
     std::lock_guard lock(mutex_);
-    return !suffix_.empty() && name.size() >= suffix_.size() &&
+    return fault_ == fault && !suffix_.empty() && name.size() >= suffix_.size() &&
            name.compare(name.size() - suffix_.size(), suffix_.size(), suffix_) == 0;
   }
 
@@ -103,6 +118,7 @@ class FailingWrites {
   sqlite3_io_methods methods_{};
   std::mutex mutex_;
   std::string suffix_;
+  Fault fault_ = kFailWrites;
 };
 
 }  // namespace catalogue::test

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/files/commit_groups.h"
@@ -149,6 +150,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Serialises the owner's calls against the background commit.
   std::mutex mutex_;
   int code_ = kNoError;
+  int recover_seconds_ = 0;  // SetRecover
   std::string detail_;
   std::string path_;
 
@@ -178,7 +180,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return FailErrno(S_ISDIR(st.st_mode) ? EISDIR : errno);
     }
     if (int rc = OpenLockFile(&lock_fd_); rc != kNoError) return rc;
-    if (int rc = TakeOpenShare(lock_fd_, mode); rc != kNoError) {
+    if (int rc = TakeOpenShareWaiting(mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
     }
@@ -644,8 +646,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       if (rc != SQLITE_OK) return FailSql(rc);
     }
     EndPeerGroups(identity_, this);
-    // Exclusive from the start: readers are kept out for the few milliseconds of the
-    // cascade, and in exchange the commit never waits for one.
+    // Exclusive from the start: other stations' readers wait (as for any commit) while the
+    // change runs, and in exchange its commit never waits for one of them.
     int rc = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return FailSql(rc);
     rc = st_->max_id.Step();
@@ -876,6 +878,17 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       if (group_writes_) return Done(kFileSystemError, LostWritesDetail(SqlMessage(rc)));
     }
     return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
+  }
+
+  // The share of Open, waiting up to the recovery time for an opener whose mode excludes
+  // this one to close.
+  int TakeOpenShareWaiting(int mode) {
+    const auto deadline = Clock::now() + std::chrono::seconds(recover_seconds_);
+    int rc;
+    while ((rc = TakeOpenShare(lock_fd_, mode)) == kAccessDenied && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return rc;
   }
 
   // A quick look at the structure at open: the file must be exactly the whole pages that
@@ -1307,6 +1320,10 @@ int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
 int KeyedFile::CheckPut() { LOCKED(CheckPut()); }
+void KeyedFile::SetRecover(int seconds) {
+  std::lock_guard lock(impl_->mutex_);
+  impl_->recover_seconds_ = seconds;
+}
 int KeyedFile::BeginTransaction() { LOCKED(BeginTransaction()); }
 int KeyedFile::CommitTransaction() { LOCKED(CommitTransaction()); }
 int KeyedFile::RollbackTransaction() { LOCKED(RollbackTransaction()); }

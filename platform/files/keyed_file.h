@@ -31,6 +31,9 @@ class KeyedFile {
   // A new empty file, left closed; an existing one is replaced (5 while another has it open).
   int Create(std::string_view path);
   int Open(std::string_view path, int mode = kReadWriteDenyNone);
+  // The driver's "Recover=" option: from now on an Open that another opener's share mode
+  // refuses (5) waits up to `seconds` for that opener to close before it gives up.
+  void SetRecover(int seconds);
   // Commits what is still grouped: after Close returns 0 every write is on disk. Writes are
   // otherwise committed in groups at least every 100 ms; a crash loses at most that group.
   // A group whose commit fails is rolled back whole: the error's detail says how many

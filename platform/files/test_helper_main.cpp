@@ -4,6 +4,8 @@
 //                                     "pass N" after each pass.
 //   files_test_helper lock PATH MS    locks the file, prints "locked", holds it MS
 //                                     milliseconds (forever when negative), then exits.
+//   files_test_helper deny-write PATH MS opens the file's share as a deny-write opener
+//                                     does, prints "opened", holds it MS milliseconds.
 //   files_test_helper write-hold PATH starts a write on the file as another station's
 //                                     driver would, prints "writing", and keeps it open
 //                                     until killed.
@@ -15,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/files/os_file.h"
 #include "platform/files/test_table.h"
 
 using files::test::Table;
@@ -48,6 +51,15 @@ int HoldLock(const char* path, int milliseconds) {
   return 0;
 }
 
+int HoldShare(const char* path, int milliseconds) {
+  const int fd = files::OpenLockFile(std::string(path) + ".lck");
+  if (fd < 0 || files::TakeSoleShare(fd) != 0) return 1;
+  std::printf("opened\n");
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return 0;
+}
+
 int HoldWrite(const char* path) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 1;
@@ -63,6 +75,9 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "rewrite") == 0) return Rewrite(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
   if (argc == 3 && std::strcmp(argv[1], "write-hold") == 0) return HoldWrite(argv[2]);
-  std::fprintf(stderr, "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH\n");
+  if (argc == 4 && std::strcmp(argv[1], "deny-write") == 0) return HoldShare(argv[2], std::atoi(argv[3]));
+  std::fprintf(stderr,
+               "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH | "
+               "deny-write PATH MS\n");
   return 64;
 }

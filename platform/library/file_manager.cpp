@@ -96,14 +96,22 @@ int FileManager::ThrowFile(int id) {
   return errors_->ThrowFile(id, path.empty() ? label_ : path, file_->Text());
 }
 
+// An open that another station's share mode refuses is tried again with the driver told to
+// wait up to the lock-recovery time for it.
+int FileManager::OpenDriver(const std::string& path) {
+  const int code = file_->Open(path, open_mode_);
+  if (code != files::kAccessDenied) return code;
+  file_->SetRecover(lock_recover_);
+  return file_->Open(path, open_mode_);
+}
+
 int FileManager::OpenNow() {
   const std::string path = Path();
   if (path.empty()) {
     // A table without a disk name is never created under an invented one.
     return errors_->ThrowFile(kMsgAccessFailed, label_, files::ErrorText(files::kFileNotFound));
   }
-  int code = file_->Open(path, open_mode_);
-  if (code == files::kAccessDenied) code = file_->Open(path, open_mode_);
+  int code = OpenDriver(path);
   if (code == files::kFileNotFound) {
     if (!create_) return ThrowFile(kMsgAccessFailed);
     code = file_->Create(path);
@@ -126,7 +134,7 @@ int FileManager::OpenIfPresent(bool* present) {
   const std::string path = Path();
   if (path.empty()) return kLevelBenign;
   if (!file_->IsOpen()) {
-    int code = file_->Open(path, open_mode_);
+    const int code = OpenDriver(path);
     if (code == files::kFileNotFound) return kLevelBenign;
     if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
     opened_ = true;

@@ -130,6 +130,7 @@ class FileManager {
   void RememberRead();
   template <class Operation>
   int Run(Operation operation, int failure, int quiet_code, bool remember);
+  int OpenDriver(const std::string& path);  // the driver's code
   int OpenNow();
   static void CopyBuffers(const FileManager& from, FileManager& to);
   std::string Path() const;
