@@ -13,6 +13,12 @@ namespace {
 // How long the check waits for a writer's commit before it reports the file as busy.
 constexpr int kBusyTimeoutMs = 10000;
 
+// The integrity check looks every row up in every index: with the indexes in the page
+// cache it took 10 s instead of 22 s on a 400 MB file with 12 indexes (copy_check_bench).
+// Memory-mapped reading was faster still, but a read error on a mapped file kills the
+// process instead of failing the call, and these files may lie in network folders.
+constexpr const char* kCacheSize = "PRAGMA cache_size = -131072";  // KiB
+
 // The first fault the checks find, empty when there is none.
 std::string FirstFault(sqlite3* db) {
   Statement integrity;
@@ -59,6 +65,7 @@ int CheckRecordFile(const std::string& path, std::string* detail) {
     fault = db != nullptr ? sqlite3_errmsg(db) : "no se pudo abrir";
   } else {
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_exec(db, kCacheSize, nullptr, nullptr, nullptr);
     fault = FirstFault(db);
   }
   sqlite3_close(db);

@@ -9,6 +9,10 @@
 //   files_test_helper write-hold PATH starts a write on the file as another station's
 //                                     driver would, prints "writing", and keeps it open
 //                                     until killed.
+//   files_test_helper spill PATH      zeroes every record in one transaction with a page
+//                                     cache too small to hold it, so that SQLite writes
+//                                     into the file before the commit; prints "spilled"
+//                                     and waits, for ever, to be killed.
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -69,6 +73,18 @@ int HoldWrite(const char* path) {
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
+int SpillAndWait(const char* path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path, &db) != SQLITE_OK) return 1;
+  if (sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN IMMEDIATE; UPDATE records SET data = zeroblob(length(data))",
+                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return 2;
+  }
+  std::printf("spilled\n");
+  std::fflush(stdout);
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,8 +92,9 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
   if (argc == 3 && std::strcmp(argv[1], "write-hold") == 0) return HoldWrite(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "deny-write") == 0) return HoldShare(argv[2], std::atoi(argv[3]));
+  if (argc == 3 && std::strcmp(argv[1], "spill") == 0) return SpillAndWait(argv[2]);
   std::fprintf(stderr,
                "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH | "
-               "deny-write PATH MS\n");
+               "deny-write PATH MS | spill PATH\n");
   return 64;
 }

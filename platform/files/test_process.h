@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,5 +72,23 @@ class TestProcess {
   pid_t pid_ = 0;
   FILE* out_ = nullptr;
 };
+
+// True when a journal lies beside `path` that SQLite would play back into it: its header
+// carries the journal's magic, which SQLite writes only once it is about to change the
+// file itself (until then the header is zeros and the file is still whole).
+inline bool HasLiveJournal(const std::string& path) {
+  std::ifstream journal(path + "-journal", std::ios::binary);
+  char magic[8] = {};
+  return journal.read(magic, sizeof magic) && std::string(magic, sizeof magic) != std::string(8, '\0');
+}
+
+// A writer killed by SIGKILL inside a transaction that has already written into `path`:
+// the helper's "spill" run. Returns whether it left a live journal, as a crash does.
+inline bool KillWriterMidTransaction(const char* helper, const std::string& path) {
+  TestProcess writer(helper, {"spill", path});
+  if (writer.ReadLine() != "spilled") return false;
+  writer.Kill();
+  return HasLiveJournal(path);
+}
 
 }  // namespace files::test
