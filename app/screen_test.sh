@@ -14,8 +14,8 @@ case=$4
 sample_program=$build/app/window_sample
 
 # Where the program's windows put their controls (x y width height, in the window).
-status_line="10 320 500 22"  # the main window's ?LOC:MENSAJE
-login_group="4 160 512 160"  # the main window's login group with its caption
+status_line="10 326 500 22"  # the main window's ?LOC:MENSAJE
+login_group="4 160 512 165"  # the main window's login group with its caption
 user_code="130 204"          # a point inside the main window's ?GLO:CODUSER
 amount="530 597"             # a point inside the backup window's ?MONTOX
 calc="666 597"               # the backup window's "Calc"
