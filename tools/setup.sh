@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the program need, unless all are present.
 set -eu
-packages="g++ cmake make pkg-config libgtest-dev libgmock-dev libsqlite3-dev sqlite3 libfltk1.3-dev xvfb xdotool"
+packages="g++ cmake make pkg-config libgtest-dev libgmock-dev libsqlite3-dev sqlite3 libfltk1.3-dev xvfb xdotool x11-apps imagemagick"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -101,7 +101,10 @@ void Window::Display(int control) {
       st.rows = *s.rows;
       if (st.row > static_cast<int>(st.rows.size())) st.row = 0;
     }
-    if (s.use.get) st.screen = Fit(c, s.use.get());
+    if (s.use.get) {
+      st.screen = Fit(c, s.use.get());
+      st.typed = false;
+    }
   }
   Refresh(control);
 }
@@ -184,7 +187,7 @@ const std::string& Window::ScreenText(int control) const {
 void Window::SetScreenText(int control, std::string text) {
   if (!Valid(control)) return;
   states_[control - 1].screen = Fit(control, std::move(text));
-  if (control == focus_) typed_ = true;
+  states_[control - 1].typed = true;
 }
 
 const std::vector<std::string>& Window::Rows(int control) const {
@@ -299,7 +302,6 @@ void Window::MoveFocus(int to) {
 
 void Window::SetFocus(int to) {
   focus_ = to;
-  typed_ = false;
   if (to != 0 && open_) backend_.Focus(*this, to);
 }
 
@@ -307,7 +309,9 @@ void Window::SetFocus(int to) {
 // it: its use variable takes what was typed, then comes Accepted. Passing through a field
 // without typing accepts nothing, so that going back to an earlier field is only a move.
 void Window::AcceptOnLeaving() {
-  if (focus_ == 0 || !typed_ || !Editable(focus_) || Described(focus_).type == ControlType::List) return;
+  if (focus_ == 0 || !Editable(focus_) || Described(focus_).type == ControlType::List) return;
+  if (!states_[focus_ - 1].typed) return;
+  states_[focus_ - 1].typed = false;
   Update(focus_);
   Queue(event::Accepted, focus_);
 }

@@ -1,8 +1,8 @@
 // The window model: one open window's controls, focus, keyboard buffer and event queue.
 // A person's actions (from a backend) become events here, once for every backend: Tab
 // moves the focus over the shown, enabled controls that take it; leaving an entry or a
-// text box that the person typed into accepts it (its use variable takes what was typed,
-// then Accepted); a control that takes the focus gets Selected; a pressed button gets
+// text box that the person typed into since it was last accepted or displayed accepts it
+// (its use variable takes what was typed, then Accepted); a control that takes the focus gets Selected; a pressed button gets
 // Accepted. Alerted keys come back as AlertKey events instead of their own action.
 #pragma once
 
@@ -100,6 +100,7 @@ class Window {
     std::string screen;
     std::vector<std::string> rows;
     int row = 0;
+    bool typed = false;  // the person typed into it since it was last accepted or displayed
     bool hidden = false;
     bool disabled = false;
     bool is_default = false;
@@ -134,7 +135,6 @@ class Window {
   std::deque<Pending> events_;
   std::deque<int> keys_;
   bool open_ = false;
-  bool typed_ = false;  // the person typed into the control with the focus since it took it
   int event_ = 0;
   int field_ = 0;
   int focus_ = 0;

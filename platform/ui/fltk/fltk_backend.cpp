@@ -8,7 +8,6 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Multiline_Input.H>
-#include <FL/Fl_Multiline_Output.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Secret_Input.H>
 #include <FL/Fl_Shared_Image.H>
