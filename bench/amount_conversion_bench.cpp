@@ -81,18 +81,26 @@ int main(int argc, char** argv) {
   for (const std::string& text : texts) used += app::previous::ConvierteMonto(text).back();
   const double previous_seconds = Seconds(start);
 
+  size_t mismatches = 0;
   std::vector<int64_t> plain(count);
   start = Clock::now();
   for (size_t i = 0; i < count; ++i) plain[i] = ConvertCents(cents[i]);
   const double plain_seconds = Seconds(start);
 
+  std::vector<uint8_t> previous_fields = fields;
   start = Clock::now();
   for (size_t i = 0; i < count; ++i) {
     if (!app::ConvertAmountField(&fields[i * runtime::DecimalFieldSize(17)], 17)) return 1;
   }
   const double field_seconds = Seconds(start);
 
-  size_t mismatches = 0;
+  start = Clock::now();
+  for (size_t i = 0; i < count; ++i) {
+    if (!app::previous::ConvertAmountField(&previous_fields[i * runtime::DecimalFieldSize(17)], 17)) return 1;
+  }
+  const double previous_field_seconds = Seconds(start);
+  if (previous_fields != fields) ++mismatches;
+
   for (size_t i = 0; i < count; ++i) {
     const std::string converted = app::ConvierteMonto(texts[i]);
     const runtime::Decimal expected = runtime::Decimal::FromUnits(plain[i], 2);
@@ -108,6 +116,7 @@ int main(int argc, char** argv) {
   const double previous_rate = static_cast<double>(count) / previous_seconds;
   const double plain_rate = static_cast<double>(count) / plain_seconds;
   const double field_rate = static_cast<double>(count) / field_seconds;
+  const double previous_field_rate = static_cast<double>(count) / previous_field_seconds;
   std::printf("amounts:                          %zu (result bytes %zu)\n", count, used);
   std::printf("ConvierteMonto (texts):           %.0f conversions/s (%.3f us each)\n", text_rate, 1e6 / text_rate);
   std::printf("scaled integer (same rule):       %.0f conversions/s (%.4f us each)\n", plain_rate, 1e6 / plain_rate);
@@ -115,6 +124,8 @@ int main(int argc, char** argv) {
   std::printf("previous ConvierteMonto:          %.0f conversions/s (%.3f us each, %.1fx today's)\n",
               previous_rate, 1e6 / previous_rate, text_rate / previous_rate);
   std::printf("DECIMAL(17,2) field in place:     %.0f conversions/s (%.3f us each)\n", field_rate, 1e6 / field_rate);
+  std::printf("previous field in place:          %.0f conversions/s (%.3f us each, %.1fx today's)\n",
+              previous_field_rate, 1e6 / previous_field_rate, field_rate / previous_field_rate);
   std::printf("results differing between them:  %zu\n", mismatches);
 
   start = Clock::now();

@@ -297,9 +297,16 @@ std::optional<Decimal> LoadDecimalField(const uint8_t* field, int digits, int pl
 }
 
 bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& value) {
-  const std::optional<Decimal> fitted = value.Fit(digits, places);
-  if (!fitted) return false;
-  const Int128 units = fitted->UnitsAt(places);
+  // A value with the field's places (every converted amount) needs no rounding: it fits
+  // when its units have at most `digits` digits.
+  Int128 units = value.Units();
+  if (value.Places() != places) {
+    const std::optional<Decimal> fitted = value.Fit(digits, places);
+    if (!fitted) return false;
+    units = fitted->UnitsAt(places);
+  } else if (digits < Decimal::kMaxDigits && Abs128(units) >= kPow10[static_cast<size_t>(digits)]) {
+    return false;
+  }
   const auto magnitude = static_cast<UInt128>(Abs128(units));
   const size_t size = DecimalFieldSize(digits);
   if (magnitude <= UINT64_MAX) {
