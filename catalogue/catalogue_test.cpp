@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <thread>
@@ -205,7 +207,7 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
                                              ? Fm(def.alias_of).LastRead()
                                              : fm.LastRead();
     if (def.layout.keys.empty()) {
-      EXPECT_EQ(FileOf(table)->Records(), 1);
+      EXPECT_EQ(fm.file()->Records(), 1);
     }
     for (size_t key = 0; key < def.layout.keys.size(); ++key) {
       std::memset(RecordOf(table), 0, def.layout.length);
@@ -216,6 +218,29 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
     }
     EXPECT_EQ(fm.Close(), kLevelBenign);
   }
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+// The table declared for the flat driver goes through it: its file holds the records one
+// after the other in the order they were added, and nothing else.
+TEST_F(CatalogueTest, TheFlatTableKeepsItsRecordsOneAfterTheOther) {
+  TableFileManager& fm = Fm(Table::OneRecord);
+  ASSERT_EQ(fm.Open(), kLevelBenign);
+  for (const char* value : {"a", "b", "c"}) {
+    ASSERT_EQ(fm.PrimeRecord(), kLevelBenign);
+    SetText(ONE::FIRSTFIELD, value);
+    ASSERT_EQ(fm.Insert(), kLevelBenign);
+  }
+  ASSERT_EQ(fm.SetStart(0), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  SetText(ONE::FIRSTFIELD, "B");
+  ASSERT_EQ(fm.Put(), kLevelBenign);
+  fm.Close();
+  EXPECT_EQ(Column(ONE::FIRSTFIELD), (std::vector<std::string>{"a", "B", "c"}));
+  std::ifstream disk(DiskName(Table::OneRecord), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(disk), {}};
+  EXPECT_EQ(bytes, "aBc");
   EXPECT_TRUE(display_.texts.empty());
 }
 
