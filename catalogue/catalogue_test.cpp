@@ -18,8 +18,8 @@
 #include "catalogue/name_variables.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
-#include "catalogue/test_failing_vfs.h"
 #include "platform/files/commit_groups.h"
+#include "platform/files/fault_vfs.h"
 #include "platform/files/test_process.h"
 #include "platform/library/bindings.h"
 
@@ -557,7 +557,7 @@ static std::string NothingChanged(Table table, const char* error) {
 // on disk once the parent is written) or before it (a child's new key is taken), leaves
 // every table as it was; the same rename then goes through whole.
 TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
-  test::FailingWrites& disk = test::FailingWrites::Install();
+  files::test::FaultVfs disk;
   Add(Table::EntidadGeo1, [] { SetText(ENG1::NOMBREEGEO1, "A"); });
   for (const char* name : {"x", "y", "z"}) {
     Add(Table::EntidadGeo2, [&] {
@@ -574,9 +574,9 @@ TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
     return regions.Update();
   };
 
-  disk.Arm(DiskName(Table::EntidadGeo2) + "-journal");
+  disk.Fail(DiskName(Table::EntidadGeo2) + "-journal", files::test::FaultVfs::Fault::kWriteError);
   EXPECT_EQ(rename(), kLevelNotify);
-  disk.Disarm();
+  disk.Clear();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], NothingChanged(Table::EntidadGeo2, "File System Error"));
   EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
@@ -724,15 +724,15 @@ TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
 
 // A parent file that fails to be read is reported as such, not taken for a missing value.
 TEST_F(CatalogueTest, AMustExistCheckOnAnUnreadableParentReportsTheFile) {
-  test::FailingWrites& disk = test::FailingWrites::Install();
+  files::test::FaultVfs disk;
   Add(Table::EntidadGeo2, [] { SetText(ENG2::NOMBREEGEO2, "Zulia"); });
   ASSERT_EQ(Fm(Table::EntidadGeo2).Open(), kLevelBenign);
   ASSERT_EQ(Fm(Table::EntidadGeo2).SetStart(0), kLevelBenign);  // opened now
   Fm(Table::ProCliML).PrimeRecord();
   SetText(PRO::NOMBREEGEO2, "Zulia");
-  disk.Arm(DiskName(Table::EntidadGeo2), test::FailingWrites::kFailReads);
+  disk.Fail(DiskName(Table::EntidadGeo2), files::test::FaultVfs::Fault::kReadError);
   EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), library::kLevelFatal);
-  disk.Disarm();
+  disk.Clear();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::EntidadGeo2) +
                                    ". Error: File System Error.");
