@@ -506,7 +506,7 @@ class FailedCommit : public ConversionSuite, public ::testing::WithParamInterfac
 // continued run, which converts them once.
 TEST_P(FailedCommit, RecordsAreReportedAndTheContinuedRunConvertsThem) {
   files::test::FaultVfs vfs;
-  vfs.FailJournals("CpdocuML", GetParam().fault, 1);  // the run's first commit goes through
+  vfs.Fail(catalogue::DiskName(Table::CpdocuML) + "-journal", GetParam().fault, 1);  // the run's first commit goes through
   RunConversion();
   const std::vector<std::string> lines = LinesOf("+Convirtiendo documentos");
   ASSERT_FALSE(lines.empty());
@@ -523,7 +523,7 @@ TEST_P(FailedCommit, RecordsAreReportedAndTheContinuedRunConvertsThem) {
             "**** Quedaron sin convertir 5 registros de CpdocuML; al ejecutar el proceso otra vez se convertirán");
   EXPECT_EQ(screen_.messages().back().box.text, "Fin del proceso");
   ExpectUntouched(ConvertedTables()[5]);
-  vfs.FailJournals("", GetParam().fault);
+  vfs.Clear();
 
   ContinueAndExpectEverythingConverted();
 }
@@ -589,7 +589,7 @@ TEST_P(FailedParameters, UpdateFailureIsShownInTheStatusLine) {
       break;
     case ParametersFault::kFailedCommit:
       vfs.emplace();
-      vfs->FailJournals("ParameML", files::test::FaultVfs::Fault::kSyncError);
+      vfs->Fail(catalogue::DiskName(Table::ParameML) + "-journal", files::test::FaultVfs::Fault::kSyncError);
       break;
   }
   ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);

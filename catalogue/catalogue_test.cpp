@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <thread>
@@ -16,8 +18,8 @@
 #include "catalogue/name_variables.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
-#include "catalogue/test_failing_vfs.h"
 #include "platform/files/commit_groups.h"
+#include "platform/files/fault_vfs.h"
 #include "platform/files/test_process.h"
 #include "platform/library/bindings.h"
 
@@ -205,7 +207,7 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
                                              ? Fm(def.alias_of).LastRead()
                                              : fm.LastRead();
     if (def.layout.keys.empty()) {
-      EXPECT_EQ(FileOf(table)->Records(), 1);
+      EXPECT_EQ(fm.file()->Records(), 1);
     }
     for (size_t key = 0; key < def.layout.keys.size(); ++key) {
       std::memset(RecordOf(table), 0, def.layout.length);
@@ -216,6 +218,29 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
     }
     EXPECT_EQ(fm.Close(), kLevelBenign);
   }
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+// The table declared for the flat driver goes through it: its file holds the records one
+// after the other in the order they were added, and nothing else.
+TEST_F(CatalogueTest, TheFlatTableKeepsItsRecordsOneAfterTheOther) {
+  TableFileManager& fm = Fm(Table::OneRecord);
+  ASSERT_EQ(fm.Open(), kLevelBenign);
+  for (const char* value : {"a", "b", "c"}) {
+    ASSERT_EQ(fm.PrimeRecord(), kLevelBenign);
+    SetText(ONE::FIRSTFIELD, value);
+    ASSERT_EQ(fm.Insert(), kLevelBenign);
+  }
+  ASSERT_EQ(fm.SetStart(0), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  SetText(ONE::FIRSTFIELD, "B");
+  ASSERT_EQ(fm.Put(), kLevelBenign);
+  fm.Close();
+  EXPECT_EQ(Column(ONE::FIRSTFIELD), (std::vector<std::string>{"a", "B", "c"}));
+  std::ifstream disk(DiskName(Table::OneRecord), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(disk), {}};
+  EXPECT_EQ(bytes, "aBc");
   EXPECT_TRUE(display_.texts.empty());
 }
 
@@ -532,7 +557,7 @@ static std::string NothingChanged(Table table, const char* error) {
 // on disk once the parent is written) or before it (a child's new key is taken), leaves
 // every table as it was; the same rename then goes through whole.
 TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
-  test::FailingWrites& disk = test::FailingWrites::Install();
+  files::test::FaultVfs disk;
   Add(Table::EntidadGeo1, [] { SetText(ENG1::NOMBREEGEO1, "A"); });
   for (const char* name : {"x", "y", "z"}) {
     Add(Table::EntidadGeo2, [&] {
@@ -549,9 +574,9 @@ TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
     return regions.Update();
   };
 
-  disk.Arm(DiskName(Table::EntidadGeo2) + "-journal");
+  disk.Fail(DiskName(Table::EntidadGeo2) + "-journal", files::test::FaultVfs::Fault::kWriteError);
   EXPECT_EQ(rename(), kLevelNotify);
-  disk.Disarm();
+  disk.Clear();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], NothingChanged(Table::EntidadGeo2, "File System Error"));
   EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
@@ -699,15 +724,15 @@ TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
 
 // A parent file that fails to be read is reported as such, not taken for a missing value.
 TEST_F(CatalogueTest, AMustExistCheckOnAnUnreadableParentReportsTheFile) {
-  test::FailingWrites& disk = test::FailingWrites::Install();
+  files::test::FaultVfs disk;
   Add(Table::EntidadGeo2, [] { SetText(ENG2::NOMBREEGEO2, "Zulia"); });
   ASSERT_EQ(Fm(Table::EntidadGeo2).Open(), kLevelBenign);
   ASSERT_EQ(Fm(Table::EntidadGeo2).SetStart(0), kLevelBenign);  // opened now
   Fm(Table::ProCliML).PrimeRecord();
   SetText(PRO::NOMBREEGEO2, "Zulia");
-  disk.Arm(DiskName(Table::EntidadGeo2), test::FailingWrites::kFailReads);
+  disk.Fail(DiskName(Table::EntidadGeo2), files::test::FaultVfs::Fault::kReadError);
   EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), library::kLevelFatal);
-  disk.Disarm();
+  disk.Clear();
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::EntidadGeo2) +
                                    ". Error: File System Error.");

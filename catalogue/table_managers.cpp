@@ -57,7 +57,7 @@ int TableFileManager::UseFile(int kind) {
     int level = UseFile(kUsePrepare);
     if (level != kLevelBenign) return level;
   } else if (!initialized()) {
-    InitFile(slot_.file.get(), context_.errors);
+    InitFile(slot_.driver.get(), context_.errors);
     SetCreate(def_.create);
     SetLockRecover(10);
     for (size_t i = 0; i < def_.keys.size(); ++i) {

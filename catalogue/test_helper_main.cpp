@@ -12,7 +12,7 @@
 #include "catalogue/modules.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
-#include "catalogue/test_failing_vfs.h"
+#include "platform/files/fault_vfs.h"
 
 using namespace catalogue;
 
@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
     const Table table = static_cast<Table>(i);
     SetDiskName(table, folder + "/" + Def(table).label + ".VQF");
   }
-  test::FailingWrites::Install().Arm(DiskName(Table::GYMDClases) + "-journal",
-                                    test::FailingWrites::kStallWrites);
+  files::test::FaultVfs disk;
+  disk.Fail(DiskName(Table::GYMDClases) + "-journal", files::test::FaultVfs::Fault::kStallWrite);
   library::ErrorManager errors;
   CatalogInit(errors);
   TableRelationManager& classes = *RelationManagerOf(Table::GYMHClases);

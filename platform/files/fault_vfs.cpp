@@ -3,78 +3,95 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string_view>
+#include <thread>
 
 namespace files::test {
 namespace {
 
+// The file as this VFS hands it out: its methods and what it needs to know of the file,
+// then the base VFS's file.
+struct File {
+  sqlite3_file base;
+  const char* name;    // SQLite keeps it valid until the file is closed; null for a temporary
+  uint64_t spared_in;  // the Fail call whose fault this file is spared; 0 for none
+  sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
+};
+File* Of(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
+sqlite3_file* Real(sqlite3_file* f) { return Of(f)->Real(); }
+
+bool EndsWith(const char* path, std::string_view suffix) {
+  return path != nullptr && !suffix.empty() && std::string_view(path).ends_with(suffix);
+}
+
+// One per process, never freed: a connection opened through the VFS may outlive any test.
 struct State {
   sqlite3_vfs vfs;
   sqlite3_vfs* base = nullptr;
   std::mutex mutex;
-  std::string failing;  // guarded by mutex
-  int spared = 0;       // guarded by mutex
-  FaultVfs::Fault fault = FaultVfs::Fault::kFullDisk;  // guarded by mutex
+  std::string suffix;                     // guarded by mutex
+  FaultVfs::Fault fault = FaultVfs::Fault::kNone;  // guarded by mutex
+  int spared = 0;                         // guarded by mutex
+  uint64_t call = 1;                      // guarded by mutex: numbers the Fail calls from 2
   std::atomic<int> journal_deletes{0};
   std::atomic<int> synced_journal_deletes{0};
+
+  bool Hits(File* file, FaultVfs::Fault wanted) {
+    std::lock_guard lock(mutex);
+    return fault == wanted && file->spared_in != call && EndsWith(file->name, suffix);
+  }
 };
 State* state = nullptr;
 
-bool IsJournal(const char* path) {
-  const size_t length = path != nullptr ? std::strlen(path) : 0;
-  return length > 8 && std::strcmp(path + length - 8, "-journal") == 0;
-}
-
-// The file as this VFS hands it out: its methods, then the base VFS's file.
-struct File {
-  sqlite3_file base;
-  bool failing_writes;
-  bool failing_syncs;
-  sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
-};
-File* Of(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
-
-int Close(sqlite3_file* f) { return Of(f)->Real()->pMethods->xClose(Of(f)->Real()); }
+int Close(sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); }
 int Read(sqlite3_file* f, void* p, int n, sqlite3_int64 at) {
-  return Of(f)->Real()->pMethods->xRead(Of(f)->Real(), p, n, at);
+  if (state->Hits(Of(f), FaultVfs::Fault::kReadError)) return SQLITE_IOERR_READ;
+  return Real(f)->pMethods->xRead(Real(f), p, n, at);
 }
 int Write(sqlite3_file* f, const void* p, int n, sqlite3_int64 at) {
-  if (Of(f)->failing_writes) return SQLITE_FULL;
-  return Of(f)->Real()->pMethods->xWrite(Of(f)->Real(), p, n, at);
+  if (state->Hits(Of(f), FaultVfs::Fault::kFullDisk)) return SQLITE_FULL;
+  if (state->Hits(Of(f), FaultVfs::Fault::kWriteError)) return SQLITE_IOERR_WRITE;
+  if (state->Hits(Of(f), FaultVfs::Fault::kStallWrite)) {
+    std::printf("stalled\n");
+    std::fflush(stdout);
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+  return Real(f)->pMethods->xWrite(Real(f), p, n, at);
 }
-int Truncate(sqlite3_file* f, sqlite3_int64 size) { return Of(f)->Real()->pMethods->xTruncate(Of(f)->Real(), size); }
+int Truncate(sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); }
 int Sync(sqlite3_file* f, int flags) {
-  if (Of(f)->failing_syncs) return SQLITE_IOERR_FSYNC;
-  return Of(f)->Real()->pMethods->xSync(Of(f)->Real(), flags);
+  if (state->Hits(Of(f), FaultVfs::Fault::kSyncError)) return SQLITE_IOERR_FSYNC;
+  return Real(f)->pMethods->xSync(Real(f), flags);
 }
-int FileSize(sqlite3_file* f, sqlite3_int64* size) { return Of(f)->Real()->pMethods->xFileSize(Of(f)->Real(), size); }
-int Lock(sqlite3_file* f, int level) { return Of(f)->Real()->pMethods->xLock(Of(f)->Real(), level); }
-int Unlock(sqlite3_file* f, int level) { return Of(f)->Real()->pMethods->xUnlock(Of(f)->Real(), level); }
-int CheckReservedLock(sqlite3_file* f, int* out) {
-  return Of(f)->Real()->pMethods->xCheckReservedLock(Of(f)->Real(), out);
-}
-int FileControl(sqlite3_file* f, int op, void* arg) {
-  return Of(f)->Real()->pMethods->xFileControl(Of(f)->Real(), op, arg);
-}
-int SectorSize(sqlite3_file* f) { return Of(f)->Real()->pMethods->xSectorSize(Of(f)->Real()); }
-int DeviceCharacteristics(sqlite3_file* f) {
-  return Of(f)->Real()->pMethods->xDeviceCharacteristics(Of(f)->Real());
-}
+int FileSize(sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); }
+int Lock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
+int Unlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
+int CheckReservedLock(sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); }
+int FileControl(sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); }
+int SectorSize(sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); }
+int DeviceCharacteristics(sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); }
 int ShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-  return Of(f)->Real()->pMethods->xShmMap(Of(f)->Real(), page, size, extend, out);
+  return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
 }
 int ShmLock(sqlite3_file* f, int offset, int n, int flags) {
-  return Of(f)->Real()->pMethods->xShmLock(Of(f)->Real(), offset, n, flags);
+  return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
 }
-void ShmBarrier(sqlite3_file* f) { Of(f)->Real()->pMethods->xShmBarrier(Of(f)->Real()); }
-int ShmUnmap(sqlite3_file* f, int remove) { return Of(f)->Real()->pMethods->xShmUnmap(Of(f)->Real(), remove); }
+void ShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
+int ShmUnmap(sqlite3_file* f, int remove) { return Real(f)->pMethods->xShmUnmap(Real(f), remove); }
+// A page mapped into memory would be read around xRead: a file whose reads fail maps none,
+// so that SQLite reads it through xRead.
 int Fetch(sqlite3_file* f, sqlite3_int64 at, int n, void** out) {
-  return Of(f)->Real()->pMethods->xFetch(Of(f)->Real(), at, n, out);
+  if (state->Hits(Of(f), FaultVfs::Fault::kReadError)) {
+    *out = nullptr;
+    return SQLITE_OK;
+  }
+  return Real(f)->pMethods->xFetch(Real(f), at, n, out);
 }
-int Unfetch(sqlite3_file* f, sqlite3_int64 at, void* p) {
-  return Of(f)->Real()->pMethods->xUnfetch(Of(f)->Real(), at, p);
-}
+int Unfetch(sqlite3_file* f, sqlite3_int64 at, void* p) { return Real(f)->pMethods->xUnfetch(Real(f), at, p); }
 
 const sqlite3_io_methods kMethods = {
     3,      Close,       Read,      Write,     Truncate,   Sync,     FileSize, Lock,    Unlock,
@@ -86,19 +103,21 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* o
   file->base.pMethods = nullptr;
   const int rc = state->base->xOpen(state->base, name, file->Real(), flags, out_flags);
   if (rc != SQLITE_OK) return rc;
+  file->name = name;
+  file->spared_in = 0;
   {
     std::lock_guard lock(state->mutex);
-    const bool failing = IsJournal(name) && !state->failing.empty() &&
-                         std::strstr(name, state->failing.c_str()) != nullptr && state->spared-- <= 0;
-    file->failing_writes = failing && state->fault == FaultVfs::Fault::kFullDisk;
-    file->failing_syncs = failing && state->fault == FaultVfs::Fault::kSyncError;
+    if (state->fault != FaultVfs::Fault::kNone && EndsWith(name, state->suffix) && state->spared > 0) {
+      --state->spared;
+      file->spared_in = state->call;
+    }
   }
   file->base.pMethods = &kMethods;
   return SQLITE_OK;
 }
 
 int Delete(sqlite3_vfs*, const char* path, int sync_folder) {
-  if (IsJournal(path)) {
+  if (EndsWith(path, "-journal")) {
     ++state->journal_deletes;
     if (sync_folder != 0) ++state->synced_journal_deletes;
   }
@@ -108,27 +127,30 @@ int Delete(sqlite3_vfs*, const char* path, int sync_folder) {
 }  // namespace
 
 FaultVfs::FaultVfs() {
-  state = new State;
-  state->base = sqlite3_vfs_find(nullptr);
-  state->vfs = *state->base;
-  state->vfs.zName = "fault";
-  state->vfs.szOsFile = static_cast<int>(sizeof(File)) + state->base->szOsFile;
-  state->vfs.xOpen = Open;
-  state->vfs.xDelete = Delete;
-  sqlite3_vfs_register(&state->vfs, 1);
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    state = new State;
+    state->base = sqlite3_vfs_find(nullptr);
+    state->vfs = *state->base;
+    state->vfs.zName = "fault";
+    state->vfs.szOsFile = static_cast<int>(sizeof(File)) + state->base->szOsFile;
+    state->vfs.xOpen = Open;
+    state->vfs.xDelete = Delete;
+    sqlite3_vfs_register(&state->vfs, 1);
+  });
+  Clear();
+  state->journal_deletes = 0;
+  state->synced_journal_deletes = 0;
 }
 
-FaultVfs::~FaultVfs() {
-  sqlite3_vfs_unregister(&state->vfs);
-  delete state;
-  state = nullptr;
-}
+FaultVfs::~FaultVfs() { Clear(); }
 
-void FaultVfs::FailJournals(const std::string& name, Fault fault, int spared) {
+void FaultVfs::Fail(const std::string& suffix, Fault fault, int spared) {
   std::lock_guard lock(state->mutex);
-  state->failing = name;
+  state->suffix = suffix;
   state->fault = fault;
   state->spared = spared;
+  ++state->call;
 }
 
 int FaultVfs::journal_deletes() const { return state->journal_deletes; }

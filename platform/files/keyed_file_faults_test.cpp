@@ -127,7 +127,7 @@ TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCount
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
   ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
-  vfs.FailJournals("TABLA", test::FaultVfs::Fault::kSyncError);
+  vfs.Fail(path_ + "-journal", test::FaultVfs::Fault::kSyncError);
   t.file.SetStart(test::kCode);
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(t.file.Next(), 0);
@@ -140,7 +140,7 @@ TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCount
       << t.file.Detail();
   EXPECT_EQ(left, 5);
   EXPECT_EQ(t.file.Close(), 0);
-  vfs.FailJournals("", test::FaultVfs::Fault::kSyncError);
+  vfs.Clear();
 
   EXPECT_EQ(Amounts(), (std::vector<int>{0, 0, 0, 0, 0}));
   ASSERT_EQ(t.file.Open(path_), 0);

@@ -69,7 +69,7 @@ void FileManager::SetBuffer(uint8_t* record, const files::RecordLayout* layout,
   memos_.assign(memos.begin(), memos.end());
 }
 
-void FileManager::InitFile(files::KeyedFile* file, ErrorManager* errors) {
+void FileManager::InitFile(RecordDriver* file, ErrorManager* errors) {
   file_ = file;
   errors_ = errors;
   keys_.clear();
@@ -223,41 +223,41 @@ int FileManager::Run(Operation operation, int failure, int quiet_code, bool reme
 // Only "no such record" is quiet: a file that cannot be read is reported, never taken for a
 // value that is not there.
 int FileManager::TryFetch(int key) {
-  return Run([key](files::KeyedFile& f) { return f.Get(key); }, kMsgAccessFailed,
+  return Run([key](RecordDriver& f) { return f.Get(key); }, kMsgAccessFailed,
              files::kRecordNotFound, true);
 }
 
 int FileManager::SetOrder(int key) {
-  return Run([key](files::KeyedFile& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
+  return Run([key](RecordDriver& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::SetStart(int key) {
-  return Run([key](files::KeyedFile& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
+  return Run([key](RecordDriver& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::Next() {
-  return Run([](files::KeyedFile& f) { return f.Next(); }, kMsgAccessFailed,
+  return Run([](RecordDriver& f) { return f.Next(); }, kMsgAccessFailed,
              files::kRecordNotAvailable, true);
 }
 
 int FileManager::Insert() {
-  return Run([](files::KeyedFile& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
+  return Run([](RecordDriver& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Put() {
-  return Run([](files::KeyedFile& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
+  return Run([](RecordDriver& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Remove() {
-  return Run([](files::KeyedFile& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
+  return Run([](RecordDriver& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
 }
 
 int FileManager::PutQuietly() {
-  return Run([](files::KeyedFile& f) { return f.Put(); }, 0, 0, true);
+  return Run([](RecordDriver& f) { return f.Put(); }, 0, 0, true);
 }
 
 int FileManager::RemoveQuietly() {
-  return Run([](files::KeyedFile& f) { return f.Delete(); }, 0, 0, false);
+  return Run([](RecordDriver& f) { return f.Delete(); }, 0, 0, false);
 }
 
 std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {
@@ -272,7 +272,7 @@ std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {
 }
 
 void FileManager::RestoreFile(const Saved& saved, bool restore_buffer) {
-  if (saved.file_state != nullptr && file_->IsOpen()) file_->Restore(*saved.file_state, false);
+  if (saved.file_state != nullptr && file_->IsOpen()) file_->Restore(*saved.file_state);
   last_read_ = saved.last_read;
   if (!restore_buffer) return;
   std::memcpy(buffer_, saved.record.data(), saved.record.size());
