@@ -565,6 +565,13 @@ TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConv
   ExpectUntouched(ConvertedTables()[11]);
   station.Kill();
 
+  // "No" to continuing writes nothing.
+  screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("No");
+  EjecutaProceso();
+  EXPECT_THAT(screen_.messages().back().box.text, StartsWith("La conversión anterior no terminó"));
+  EXPECT_THAT(Log(), ::testing::IsEmpty());
+  ExpectUntouched(ConvertedTables()[11]);
+
   ContinueAndExpectEverythingConverted();
 }
 
@@ -597,7 +604,9 @@ TEST_P(FailedParameters, UpdateFailureIsShownInTheStatusLine) {
   EXPECT_EQ(Status(), "Ha ocurrido un error actualizando PARAMEML -->" + text);
   catalogue::RelationManagerOf(Table::ParameML)->Close();
   const std::vector<std::vector<uint8_t>> after = Read(catalogue::PAR::KEYPAR01);
-  if (GetParam() != ParametersFault::kMissingRecord) EXPECT_EQ(after.at(0), parameters);
+  if (GetParam() != ParametersFault::kMissingRecord) {
+    EXPECT_EQ(after.at(0), parameters);
+  }
   ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
 }
 

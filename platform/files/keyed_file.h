@@ -97,7 +97,7 @@ class KeyedFile {
   // open on this instance, Put marks the record done in the same transaction that writes
   // it, so that a record and its mark are committed, or lost, together.
   struct Progress {
-    std::string pass;    // when the pass started ("2026-12-10 19:30:14.123456"); empty: none
+    std::string pass;    // the pass's name (when it started: "2026-12-10 19:30:14.12"); empty: none
     int64_t marked = 0;  // records marked done
     bool complete = false;  // its last run walked the whole file and left none undone
   };

@@ -32,7 +32,7 @@ class KeyedFileFaultsTest : public ::testing::Test {
     ASSERT_EQ(t.file.Create(path_), 0) << t.file.Detail();
     ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
     for (int code = 1; code <= 5; ++code) {
-      t.Fill(code, "r" + std::to_string(code));
+      t.Fill(code, std::string("r").append(std::to_string(code)));
       ASSERT_EQ(t.file.Add(), 0) << t.file.Detail();
     }
     ASSERT_EQ(t.file.Close(), 0);
