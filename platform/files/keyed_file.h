@@ -103,12 +103,13 @@ class KeyedFile {
   };
   int ReadProgress(Progress* progress);
   // Opens a run of the pass `pass` and commits it at once (32 when another station holds
-  // the file). The file's marks of another pass are dropped in the same transaction, so
-  // that they count for nothing.
+  // the file). The file's marks of an earlier pass (by name) are dropped in the same
+  // transaction, so that they count for nothing; a file marked by a later pass is refused.
   int BeginProgress(std::string_view pass);
   bool Marked() const;  // the record last read is marked done in the open pass
   // Closes the run: records its end and how many records are left unmarked (into *left),
-  // and commits. *left is -1 when it cannot be counted.
+  // and commits. Without an open run (it could not begin) only the count is made. *left is
+  // -1 when it cannot be counted.
   int EndProgress(int64_t* left);
 
   int Code() const;
