@@ -1,8 +1,8 @@
 #include "app/conversion_progress.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <ctime>
+#include <optional>
 #include <vector>
 
 #include "app/conversion_tables.h"
@@ -38,14 +38,12 @@ SuiteProgress ReadSuiteProgress() {
 }
 
 std::string NewPass() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1000000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  const std::optional<runtime::CivilDate> date = runtime::DateOfDay(runtime::Today());
+  const std::optional<runtime::TimeOfDay> time = runtime::TimeOfClock(runtime::Clock());
+  if (!date || !time) return "0000-00-00 00:00:00.00";
   char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06lld", local.tm_year + 1900, local.tm_mon + 1,
-                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<long long>(micros));
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%02d", date->year, date->month, date->day,
+                time->hour, time->minute, time->second, time->hundredths);
   return text;
 }
 

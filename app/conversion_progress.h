@@ -19,7 +19,7 @@ struct SuiteProgress {
 // which it leaves closed. A file that cannot be opened counts as not reached.
 SuiteProgress ReadSuiteProgress();
 
-// A new pass's name: the local time now, to the microsecond ("2026-12-10 19:30:14.123456").
+// A new pass's name: the local time now, to the hundredth ("2026-12-10 19:30:14.12").
 std::string NewPass();
 // "10/12/2026 a las 07:30PM" for a pass's name.
 std::string PassStartText(const std::string& pass);

@@ -498,6 +498,7 @@ struct CommitFault {
   const char* name;
   files::test::FaultVfs::Fault fault;
   const char* logged;  // what the table's error lines say
+  int record_lines;  // how many of them name a record: its text, the separator, the error
 };
 
 class FailedCommit : public ConversionSuite, public ::testing::WithParamInterface<CommitFault> {};
@@ -514,6 +515,9 @@ TEST_P(FailedCommit, RecordsAreReportedAndTheContinuedRunConvertsThem) {
     EXPECT_THAT(line, StartsWith("**** Ha ocurrido un error para documentos: "));
   }
   EXPECT_THAT(lines, Contains(HasSubstr(GetParam().logged)));
+  EXPECT_THAT(lines, Contains(::testing::MatchesRegex("\\*{4} Ha ocurrido un error para documentos: "
+                                                     "R[0-4]\\|Error de sistema de archivos en .*"))
+                         .Times(GetParam().record_lines));
   // The log on disk keeps the whole line, the file's name included.
   EXPECT_NE(ReadWholeFile(dir_ / "CopiasREC" / "ReconverPROC.log").find(catalogue::DiskName(Table::CpdocuML)),
             std::string::npos);
@@ -532,8 +536,8 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, FailedCommit,
     ::testing::Values(CommitFault{"SyncErrorAtCommit", files::test::FaultVfs::Fault::kSyncError,
                                   "Se perdieron 5 escrituras aún no confirmadas: esos registros volvieron a sus "
-                                  "valores anteriores"},
-                      CommitFault{"FullDisk", files::test::FaultVfs::Fault::kFullDisk, "disk is full"}),
+                                  "valores anteriores", 0},
+                      CommitFault{"FullDisk", files::test::FaultVfs::Fault::kFullDisk, "disk is full", 5}),
     [](const ::testing::TestParamInfo<CommitFault>& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionSuite, DamagedRecordIsOneErrorAndTheTableGoesOn) {
@@ -564,6 +568,13 @@ TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConv
   EXPECT_EQ(Log().size(), 18u + 2u);
   ExpectUntouched(ConvertedTables()[11]);
   station.Kill();
+
+  // "No" to continuing writes nothing.
+  screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("No");
+  EjecutaProceso();
+  EXPECT_THAT(screen_.messages().back().box.text, StartsWith("La conversión anterior no terminó"));
+  EXPECT_THAT(Log(), ::testing::IsEmpty());
+  ExpectUntouched(ConvertedTables()[11]);
 
   ContinueAndExpectEverythingConverted();
 }
@@ -597,7 +608,9 @@ TEST_P(FailedParameters, UpdateFailureIsShownInTheStatusLine) {
   EXPECT_EQ(Status(), "Ha ocurrido un error actualizando PARAMEML -->" + text);
   catalogue::RelationManagerOf(Table::ParameML)->Close();
   const std::vector<std::vector<uint8_t>> after = Read(catalogue::PAR::KEYPAR01);
-  if (GetParam() != ParametersFault::kMissingRecord) EXPECT_EQ(after.at(0), parameters);
+  if (GetParam() != ParametersFault::kMissingRecord) {
+    EXPECT_EQ(after.at(0), parameters);
+  }
   ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
 }
 

@@ -553,6 +553,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
     s.Reset();
     progress_marked_.clear();
+    if (rc == SQLITE_OK && stored_pass > pass) {
+      // Passes are named by their start: a later one's marks are never given up for an
+      // earlier one, whose run would convert those records again.
+      EndGroup(true, true);
+      return Done(kFileSystemError, "El archivo " + path_ + " guarda el avance de una conversión posterior (" +
+                                        stored_pass + ")");
+    }
     if (rc == SQLITE_OK && stored_pass != pass) {
       rc = sqlite3_exec(db_, "DELETE FROM progress_records; DELETE FROM progress_runs;", nullptr, nullptr, nullptr);
     } else if (rc == SQLITE_OK) {

@@ -112,18 +112,19 @@ class KeyedFile {
   // open on this instance, Put marks the record done in the same transaction that writes
   // it, so that a record and its mark are committed, or lost, together.
   struct Progress {
-    std::string pass;    // when the pass started ("2026-12-10 19:30:14.123456"); empty: none
+    std::string pass;    // the pass's name (when it started: "2026-12-10 19:30:14.12"); empty: none
     int64_t marked = 0;  // records marked done
     bool complete = false;  // its last run walked the whole file and left none undone
   };
   int ReadProgress(Progress* progress);
   // Opens a run of the pass `pass` and commits it at once (32 when another station holds
-  // the file). The file's marks of another pass are dropped in the same transaction, so
-  // that they count for nothing.
+  // the file). The file's marks of an earlier pass (by name) are dropped in the same
+  // transaction, so that they count for nothing; a file marked by a later pass is refused.
   int BeginProgress(std::string_view pass);
   bool Marked() const;  // the record last read is marked done in the open pass
   // Closes the run: records its end and how many records are left unmarked (into *left),
-  // and commits. *left is -1 when it cannot be counted.
+  // and commits. Without an open run (it could not begin) only the count is made. *left is
+  // -1 when it cannot be counted.
   int EndProgress(int64_t* left);
 
   int Code() const;

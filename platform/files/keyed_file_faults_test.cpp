@@ -32,7 +32,7 @@ class KeyedFileFaultsTest : public ::testing::Test {
     ASSERT_EQ(t.file.Create(path_), 0) << t.file.Detail();
     ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
     for (int code = 1; code <= 5; ++code) {
-      t.Fill(code, "r" + std::to_string(code));
+      t.Fill(code, std::string("r").append(std::to_string(code)));
       ASSERT_EQ(t.file.Add(), 0) << t.file.Detail();
     }
     ASSERT_EQ(t.file.Close(), 0);
@@ -152,11 +152,12 @@ TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCount
   t.file.Close();
 }
 
-// A continued pass skips what an earlier run marked, and a new pass drops the old marks.
+// A continued pass skips what an earlier run marked, a new pass drops the old marks, and
+// an earlier pass never takes a later one's.
 TEST_F(KeyedFileFaultsTest, MarksCountOnlyForTheirOwnPass) {
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0);
-  ASSERT_EQ(t.file.BeginProgress("primera"), 0);
+  ASSERT_EQ(t.file.BeginProgress("2026-01-01"), 0);
   t.file.SetStart(test::kCode);
   for (int i = 0; i < 2; ++i) {
     ASSERT_EQ(t.file.Next(), 0);
@@ -178,8 +179,13 @@ TEST_F(KeyedFileFaultsTest, MarksCountOnlyForTheirOwnPass) {
     t.file.Close();
     return codes;
   };
-  EXPECT_EQ(marked_codes("primera"), (std::vector<int32_t>{1, 2}));
-  EXPECT_EQ(marked_codes("segunda"), std::vector<int32_t>{});
+  EXPECT_EQ(marked_codes("2026-01-01"), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(marked_codes("2026-02-01"), std::vector<int32_t>{});
+
+  ASSERT_EQ(t.file.Open(path_), 0);
+  EXPECT_EQ(t.file.BeginProgress("2026-01-01"), kFileSystemError);
+  EXPECT_NE(t.file.Detail().find("conversión posterior (2026-02-01)"), std::string::npos) << t.file.Detail();
+  t.file.Close();
 }
 
 // A record one byte short is one error: the walk steps past it, and the writes of the
