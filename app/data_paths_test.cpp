@@ -34,7 +34,7 @@ class DataPathsTest : public testing::Test {
     GLO::RUTADATOS = Path({"D:", "SUITE", "DADM"}) + "   ";
     GLO::RUTADATOSNOMINA = Path({"D:", "SUITE", "DNOM"});
     GLO::RUTADATOSCONTABILIDAD = Path({"D:", "SUITE", "DCON01"});
-    NameDiskFiles();
+    ASSERT_EQ(NameDiskFiles(), "");
   }
 };
 
@@ -75,23 +75,46 @@ TEST_F(DataPathsTest, EmptyFoldersAndLongNames) {
   // A folder that read as one blank gives a name at the root of the current drive.
   GLO::RUTADATOS = " ";
   GLO::RUTADATOSNOMINA = " ";
-  NameDiskFiles();
+  ASSERT_EQ(NameDiskFiles(), "");
   EXPECT_EQ(DiskName(Table::ParameML), kSep + "CFPARAME.VQF");
   EXPECT_EQ(DiskName(Table::SwNomSec), kSep + "QZNOMSEC.VQF");
 
-  // A name longer than its variable is cut to the variable's size less one.
-  GLO::RUTADATOS = std::string(124, 'x');
-  NameDiskFiles();
-  EXPECT_EQ(DiskName(Table::ParameML), std::string(124, 'x') + kSep);              // CSTRING(126)
-  EXPECT_EQ(DiskName(Table::SecUsuNotify), std::string(124, 'x'));                 // CSTRING(125)
-  EXPECT_EQ(DiskName(Table::ProdReemplazos), std::string(124, 'x') + kSep + "IVPROREM.VQF");  // 251
+  // A name longer than its variable is refused, never cut into another file's name: the
+  // message names the setting and the first file whose name does not fit.
+  struct Case {
+    size_t folder_length;
+    const char* refused_file;  // null when every name fits
+  } cases[] = {
+      {100, nullptr},
+      // SRBANAMNESIS.VQF (row 77) in its CSTRING(125): 108 + 1 + 16 characters.
+      {108, "SRBANAMNESIS.VQF"},
+      // The longest folder the global holds, and CFPARAME.VQF, the first file, is too long.
+      {124, "CFPARAME.VQF"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder_length);
+    InitGlobals();
+    GLO::RUTADATOS = std::string(c.folder_length, 'x');
+    const std::string refusal = NameDiskFiles();
+    if (c.refused_file == nullptr) {
+      EXPECT_EQ(refusal, "");
+    } else {
+      EXPECT_EQ(refusal.rfind(std::string("La ruta RutaDatos de Sorvane.ini para el archivo ") + c.refused_file +
+                                  " es demasiado larga: ",
+                              0),
+                0u)
+          << refusal;
+    }
+  }
+  EXPECT_EQ(NameDiskFiles(), "La ruta RutaDatos de Sorvane.ini para el archivo CFPARAME.VQF es demasiado larga: " +
+                                 std::string(124, 'x') + kSep + "CFPARAME.VQF (137 caracteres; caben 125).");
 }
 
 // A folder that does not hold the suite's files shows up only when a table is first
 // opened, far from start-up: the message must name the file it tried.
 TEST_F(DataPathsTest, AFailedOpenNamesTheFileItTried) {
   GLO::RUTADATOS = "/no/such/suite/DADM";
-  NameDiskFiles();
+  ASSERT_EQ(NameDiskFiles(), "");
   library::ErrorManager errors;
   catalogue::CatalogInit(errors);
   catalogue::TableFileManager& parame = *catalogue::FileManagerOf(Table::ParameML);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/amount_conversion.h"
+#include "app/backup_areas.h"
 #include "app/ejecuta_bckrest_def.h"
 #include "app/ejecuta_proceso.h"
 #include "app/globals.h"
@@ -19,10 +20,6 @@
 namespace app {
 namespace {
 
-// The scripts write their logs into the backup folder inside the program's folder, which
-// is the folder the program runs in; that is where the window reads them.
-constexpr const char* kBackupFolder = "CopiasREC";
-
 // A line as the reader hands it over: at most 256 characters.
 constexpr size_t kLineBufferSize = 257;
 
@@ -32,22 +29,25 @@ constexpr uint8_t kCancellingRequest = 4;
 
 // One of the two jobs: the script's command line, its log, and the list that shows it.
 struct Job {
+  Direction direction;
   const char* command;
   const char* log_name;
   // Shown when the log cannot be opened; the two texts differ in their line break and
   // full stop, as the users know them.
   const char* missing_log_text;
   std::vector<std::string> EjecutaBCKRESTLocals::*list;
+  // Heads the message that lists the files that failed the check after the script.
+  const char* unsound_text;
 };
 
 constexpr Job kBackup = {
-    "cmd.exe /c .\\RESBACK.BAT,1", "ReconverBCK.log",
+    Direction::Backup, "cmd.exe /c .\\RESBACK.BAT,1", "ReconverBCK.log",
     "No consigo el archivo \"ReconverBCK.log\".\r\nAbortando muestra del log",
-    &EjecutaBCKRESTLocals::backup_list};
+    &EjecutaBCKRESTLocals::backup_list, "La copia de respaldo no es confiable:"};
 constexpr Job kRestore = {
-    "cmd.exe /c .\\RESREST.BAT,1", "ReconverREST.log",
+    Direction::Restore, "cmd.exe /c .\\RESREST.BAT,1", "ReconverREST.log",
     "No consigo el archivo \"ReconverREST.log\"\nAbortando muestra del log",
-    &EjecutaBCKRESTLocals::restore_list};
+    &EjecutaBCKRESTLocals::restore_list, "La restauración no es confiable:"};
 
 class EjecutaBCKRESTWindow : public library::ProcedureWindow {
  public:
@@ -65,6 +65,7 @@ class EjecutaBCKRESTWindow : public library::ProcedureWindow {
  private:
   int RunScript(const Job& job, int level);
   void MuestraLog(const Job& job);
+  void ReportDamage(const Job& job, const std::vector<std::string>& paths);
   void Calc();
 
   EjecutaBCKRESTLocals& loc_;
@@ -82,18 +83,53 @@ void EjecutaBCKRESTWindow::PrepareWindow() {
 
 // The window waits for the script with the wait cursor. A command processor that cannot
 // be started ends the window (Fatal); a script that fails leaves the lists as they were.
+// Nothing runs while a copy to restore is damaged or another station has a file open;
+// the files stay held against other stations until the script has ended.
 int EjecutaBCKRESTWindow::RunScript(const Job& job, int level) {
   Update();
   ui::SetCursor(ui::Cursor::Wait);
+  const CopyPlan plan = PlanCopy(job.direction, log_folder_);
+  std::string refusal;
+  if (const std::vector<std::string> damaged = DamageLines(plan.check_before); !damaged.empty()) {
+    refusal = "La copia de respaldo está dañada y no se restauró nada:";
+    for (const std::string& line : damaged) refusal += "\n" + line;
+  }
+  QuietFiles quiet;
+  if (refusal.empty()) {
+    CloseOwnRecordFiles();
+    refusal = quiet.Take(plan.quiet);
+  }
+  if (!refusal.empty()) {
+    ui::Message(refusal, "Problema", ui::Icon::Error);
+    ui::SetCursor(ui::Cursor::Normal);
+    return level;
+  }
   const runtime::CommandResult result = runtime::RunCommand(job.command);
+  quiet.Release();
   if (result.exit_code == 0) {
     MuestraLog(job);
+    ReportDamage(job, plan.check_after);
   } else if (result.exit_code == runtime::kCommandNotStarted) {
     ui::Message(result.error_text, "Problemas");
     level = library::kLevelFatal;
   }
   ui::SetCursor(ui::Cursor::Normal);
   return level;
+}
+
+// Every file that fails the check gets a line below the log's, and the window says the
+// copy is not to be relied on.
+void EjecutaBCKRESTWindow::ReportDamage(const Job& job, const std::vector<std::string>& paths) {
+  const std::vector<std::string> damaged = DamageLines(paths);
+  if (damaged.empty()) return;
+  std::vector<std::string>& list = loc_.*job.list;
+  std::string text = job.unsound_text;
+  for (const std::string& line : damaged) {
+    list.push_back(runtime::FitString(line, kLogLineWidth));
+    text += "\n" + line;
+  }
+  window().Display();
+  ui::Message(text, "Problema", ui::Icon::Error);
 }
 
 // MuestraLogCopia and MuestraLogRestaura: the list shows exactly the lines of the log

@@ -1,5 +1,6 @@
 #include "app/ejecuta_bckrest_def.h"
 
+#include "app/pictures.h"
 #include "platform/runtime/picture.h"
 
 namespace app {
@@ -36,32 +37,32 @@ ui::WindowDescription EjecutaBCKRESTDescription(EjecutaBCKRESTLocals& loc) {
       .label = "P1$WINDOW",
       .title = "Copia de respaldo y restauración",
       .width = 1000,
-      .height = 560,
+      .height = 624,
       .controls = {
-          {.type = ControlType::String, .text = "SORVANE  ·  reconversor", .at = {10, 10, 700, 28}},
-          {.type = ControlType::Line, .at = {10, 44, 980, 2}},
-          {.type = ControlType::String, .text = "copia de respaldo", .at = {10, 54, 200, 20}},
+          {.type = ControlType::String, .text = "SORVANE  ·  reconversor", .at = {10, 14, 700, 28}},
+          {.type = ControlType::Line, .at = {10, 54, 980, 2}},
+          {.type = ControlType::String, .text = "copia de respaldo", .at = {10, 64, 300, 22}},
           {.type = ControlType::Button, .name = "?BTN_COPIAR", .text = "ejecutar copia",
-           .at = {10, 78, 200, 30}},
-          LogList("?LIST1", &loc.backup_list, {220, 54, 770, 210}),
+           .at = {10, 90, 300, 30}},
+          LogList("?LIST1", &loc.backup_list, {320, 64, 670, 242}),
           {.type = ControlType::Button, .name = "?BTN_RESTAURAR", .text = "ejecutar restauración",
-           .at = {10, 304, 200, 30}},
+           .at = {10, 346, 300, 30}},
           {.type = ControlType::Text, .name = "?LOC:RESTORE", .use = ui::UseString(loc.RESTORE, 2000),
-           .at = {10, 340, 200, 150}, .read_only = true},
-          {.type = ControlType::String, .text = "restauración", .at = {10, 280, 200, 20}},
+           .at = {10, 382, 300, 180}, .read_only = true},
+          {.type = ControlType::String, .text = "restauración", .at = {10, 320, 300, 22}},
           {.type = ControlType::Text, .name = "?LOC:BACKUP", .use = ui::UseString(loc.BACKUP, 2000),
-           .at = {10, 114, 200, 150}, .read_only = true},
-          {.type = ControlType::Button, .name = "?CLOSE", .text = "cerrar", .at = {890, 510, 100, 30}},
-          LogList("?LIST2", &loc.restore_list, {220, 280, 770, 210}),
+           .at = {10, 126, 300, 180}, .read_only = true},
+          {.type = ControlType::Button, .name = "?CLOSE", .text = "cerrar", .at = {890, 582, 100, 30}},
+          LogList("?LIST2", &loc.restore_list, {320, 320, 670, 242}),
           {.type = ControlType::Button, .name = "?BUTTON4", .text = "ejecutar reconversión",
-           .at = {10, 510, 200, 30}},
+           .at = {10, 582, 300, 30}},
           {.type = ControlType::String, .name = "?MONTOS", .picture = "s20",
-           .use = ui::UseString(loc.MONTOS, 20), .at = {590, 512, 160, 24}},
-          {.type = ControlType::Prompt, .text = "Monto Prueba:", .at = {230, 514, 100, 22}},
+           .use = ui::UseString(loc.MONTOS, 20), .at = {706, 584, 160, 26}},
+          {.type = ControlType::Prompt, .text = "Monto Prueba:", .at = {326, 584, 110, 26}},
           {.type = ControlType::Entry, .name = "?MONTOX", .picture = kAmountPicture,
-           .use = UseAmount(loc.MONTOX), .at = {330, 510, 180, 26}},
-          {.type = ControlType::Button, .name = "?BUTTON5", .text = "Calc", .at = {520, 510, 60, 28}},
-          {.type = ControlType::Image, .at = {940, 2, 50, 40}, .image = "Home.bmp"},
+           .use = UseAmount(loc.MONTOX), .at = {436, 584, 190, 26}},
+          {.type = ControlType::Button, .name = "?BUTTON5", .text = "Calc", .at = {636, 583, 60, 28}},
+          {.type = ControlType::Image, .at = {934, 4, 56, 44}, .image = kHomePicture},
       }};
 }
 

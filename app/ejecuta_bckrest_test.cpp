@@ -1,20 +1,25 @@
 // The backup window, headless, in a program folder laid out by the install step inside a
-// suite of its own: the real scripts' logs in the lists, and stand-in scripts for the logs
-// and failures the real ones do not give.
+// suite of its own: the real scripts' logs in the lists, stand-in scripts for the logs
+// and failures the real ones do not give, and a second process that writes the data.
 #include "app/ejecuta_bckrest.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/ejecuta_bckrest_def.h"
 #include "app/globals.h"
 #include "app/test_folder.h"
+#include "platform/files/file_check.h"
+#include "platform/files/test_process.h"
+#include "platform/files/test_table.h"
 #include "platform/library/window_manager.h"
 #include "platform/runtime/command.h"
 #include "platform/runtime/cp1252.h"
@@ -36,9 +41,45 @@ void Write(const fs::path& name, const std::string& bytes) {
 // A list row as the window keeps it: a STRING(120).
 std::string Row(std::string_view line) { return runtime::FitString(line, kLogLineWidth); }
 
-// <suite>/Sorvane.ini, <suite>/Datos/{Adm,Con,Nom} with a record file each, and the
-// program folder <suite>/.../Dinarvex laid out by the install step, deep enough that the
-// logs' full names are longer than 120 characters. Each test runs in the program folder.
+// A record file of the record layer's test table with `records` records.
+void CreateRecordFile(const fs::path& path, int records) {
+  files::test::Table t;
+  ASSERT_EQ(t.file.Create(path.string()), 0);
+  ASSERT_EQ(t.file.Open(path.string()), 0);
+  for (int i = 0; i < records; ++i) {
+    t.Fill(i, "registro", "ciudad");
+    ASSERT_EQ(t.file.Add(), 0);
+  }
+  ASSERT_EQ(t.file.Close(), 0);
+}
+
+// Every record of a record file in key order, as bytes; opening it plays any journal.
+std::vector<std::string> RecordsOf(const fs::path& path) {
+  files::test::Table t;
+  std::vector<std::string> records;
+  EXPECT_EQ(t.file.Open(path.string()), 0) << t.file.Detail();
+  t.file.SetStart(files::test::kCode);
+  while (!t.file.Eof() && t.file.Next() == 0) records.emplace_back(t.record, t.record + sizeof t.record);
+  return records;
+}
+
+bool Sound(const fs::path& path) {
+  std::string detail;
+  return files::CheckRecordFile(path.string(), &detail) == 0;
+}
+
+// A second process rewriting every record of a file, for ever, until it is killed.
+class Writer : public files::test::TestProcess {
+ public:
+  explicit Writer(const fs::path& path) : TestProcess(FILES_TEST_HELPER, {"rewrite", path.string()}) {
+    EXPECT_EQ(ReadLine(), "pass 1");
+  }
+};
+
+// <suite>/Sorvane.ini, <suite>/Datos/{Adm,Con,Nom} with a record file each (the data
+// paths read into their globals), and the program folder <suite>/.../Dinarvex laid out by
+// the install step, deep enough that the logs' full names are longer than 120 characters.
+// Each test runs in the program folder.
 class BackupWindow : public testing::Test {
  protected:
   void SetUp() override {
@@ -48,9 +89,10 @@ class BackupWindow : public testing::Test {
     program_ = suite_ / std::string(60, 'c') / "Dinarvex";
     const fs::path data = suite_ / "Datos";
     for (const char* area : {"Adm", "Con", "Nom"}) fs::create_directories(data / area);
-    Write(data / "Adm" / "CFPARAME.VQF", "parametros");
-    Write(data / "Con" / "CGCUENTA.vqf", "cuentas");
-    Write(data / "Nom" / "NMEMPLEA.VQF", "empleados");
+    parame_ = data / "Adm" / "CFPARAME.VQF";
+    CreateRecordFile(parame_, 3000);
+    CreateRecordFile(data / "Con" / "CGCUENTA.vqf", 20);
+    CreateRecordFile(data / "Nom" / "NMEMPLEA.VQF", 20);
     ASSERT_EQ(runtime::RunCommand("sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
                                   program_.string())
                   .exit_code,
@@ -60,6 +102,9 @@ class BackupWindow : public testing::Test {
               (data / "Con").string() + "\r\nRutaDatosNomina=" + (data / "Nom").string() + "\r\n");
     fs::current_path(program_);
     InitGlobals();
+    GLO::RUTADATOS = (data / "Adm").string();
+    GLO::RUTADATOSCONTABILIDAD = (data / "Con").string();
+    GLO::RUTADATOSNOMINA = (data / "Nom").string();
     ErrorManagerGlobal.emplace();
   }
   void TearDown() override {
@@ -69,6 +114,7 @@ class BackupWindow : public testing::Test {
   }
 
   fs::path Log(const char* name) const { return program_ / "CopiasREC" / name; }
+  fs::path ParameCopy() const { return program_ / "CopiasREC" / "Dadm" / "CFPARAME.VQF"; }
 
   // The log's lines as the list shows them.
   std::vector<std::string> Rows(const char* log) const {
@@ -81,8 +127,14 @@ class BackupWindow : public testing::Test {
     return rows;
   }
 
-  // Puts a stand-in in place of a script: its sh text runs in the program folder.
-  void StandIn(const char* script, const std::string& body) { Write(program_ / script, body); }
+  // Puts a stand-in in place of a script: its sh text runs in the program folder. It
+  // copies nothing, so the window is given no data areas whose copies it would miss.
+  void StandIn(const char* script, const std::string& body) {
+    Write(program_ / script, body);
+    GLO::RUTADATOS = "";
+    GLO::RUTADATOSCONTABILIDAD = "";
+    GLO::RUTADATOSNOMINA = "";
+  }
 
   const ui::ShownWindow& Shown() const {
     const ui::ShownWindow* shown = screen_.Shown(kModule);
@@ -94,7 +146,7 @@ class BackupWindow : public testing::Test {
   ui::HeadlessBackend screen_;
   TestFolder folder_;
   std::string path_;
-  fs::path home_, suite_, program_;
+  fs::path home_, suite_, program_, parame_;
 };
 
 TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
@@ -103,7 +155,7 @@ TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
 
   EXPECT_TRUE(screen_.errors().empty()) << screen_.errors()[0];
   EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
-  EXPECT_EQ(ReadWholeFile(program_ / "CopiasREC" / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(ParameCopy()), ReadWholeFile(parame_));
   const std::vector<std::string> backup = Rows("ReconverBCK.log");
   ASSERT_EQ(backup.size(), 12u);
   EXPECT_EQ(backup[0], Row("Copiando archivos de Administrativo"));
@@ -224,6 +276,108 @@ TEST_F(BackupWindow, CommandProcessorThatCannotStartClosesTheWindowCancelled) {
   EXPECT_FALSE(Shown().open);
   EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCancelled);
   EXPECT_EQ(screen_.cursors(), (std::vector<ui::Cursor>{ui::Cursor::Wait, ui::Cursor::Normal}));
+}
+
+// Another station writes the file while the user asks for a copy or a restore: nothing
+// runs, the message names the file, and the file keeps every record, sound.
+TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
+  screen_.Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  ASSERT_TRUE(screen_.messages().empty());
+  const std::vector<std::string> backed_up = RecordsOf(ParameCopy());
+  fs::remove(Log("ReconverBCK.log"));
+  fs::remove(ParameCopy());
+  for (const Job& job : kJobs) {
+    SCOPED_TRACE(job.button);
+    const std::string copy = ReadWholeFile(ParameCopy());
+    {
+      Writer writer(parame_);
+      ui::HeadlessBackend screen;
+      screen.Click(job.button);
+      EjecutaBCKREST();
+      ASSERT_EQ(screen.messages().size(), 1u);
+      const ui::MessageBox& box = screen.messages()[0].box;
+      EXPECT_EQ(box.text, "El archivo " + parame_.string() +
+                              " está abierto en otra estación.\nCierre los programas del sistema "
+                              "en todas las estaciones y vuelva a intentarlo.");
+      EXPECT_EQ(box.caption, "Problema");
+      EXPECT_EQ(box.icon, ui::Icon::Error);
+      EXPECT_TRUE(screen.Shown(kModule)->Control(job.list).rows.empty());
+      EXPECT_FALSE(fs::exists(Log(job.log)));
+    }
+    // Its next opener plays back what the killed writer left half done; then it is sound.
+    EXPECT_EQ(RecordsOf(parame_).size(), backed_up.size());
+    EXPECT_TRUE(Sound(parame_));
+    EXPECT_EQ(ReadWholeFile(ParameCopy()), copy);  // neither copied nor restored
+    Write(ParameCopy(), ReadWholeFile(parame_));  // the restore's turn needs a copy
+  }
+}
+
+// A station that starts writing while the script copies cannot open the file, and the
+// copy passes the check.
+TEST_F(BackupWindow, FilesStayHeldWhileTheScriptCopies) {
+  fs::copy_file(program_ / "RESBACK.sh", program_ / "RESBACK_copia.sh");
+  Write(program_ / "RESBACK.sh", std::string(FILES_TEST_HELPER) + " rewrite '" + parame_.string() +
+                            "' > /dev/null; echo $? > escritor\nexec sh ./RESBACK_copia.sh \"$@\"\n");
+  screen_.Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
+  EXPECT_EQ(ReadWholeFile(program_ / "escritor"), "1\n");  // the writer's open was refused
+  EXPECT_EQ(ListRows("?LIST1"), Rows("ReconverBCK.log"));
+  EXPECT_EQ(RecordsOf(ParameCopy()), RecordsOf(parame_));
+  // Released once the script has ended.
+  files::test::Table t;
+  EXPECT_EQ(t.file.Open(parame_.string()), 0);
+}
+
+// A conversion run killed inside a write group leaves its journal beside the file. The
+// restore settles it first, so the restored file holds exactly the backup's records and
+// no journal is played into it afterwards.
+TEST_F(BackupWindow, RestoreAfterACrashedRunGivesExactlyTheBackup) {
+  screen_.Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  const std::vector<std::string> backed_up = RecordsOf(ParameCopy());
+  ASSERT_EQ(backed_up.size(), 3000u);
+  const fs::path journal = parame_.string() + "-journal";
+  ASSERT_TRUE(files::test::KillWriterMidTransaction(FILES_TEST_HELPER, parame_.string()));
+
+  ui::HeadlessBackend screen;
+  screen.Click("?BTN_RESTAURAR");
+  EjecutaBCKREST();
+  EXPECT_TRUE(screen.messages().empty()) << screen.messages()[0].box.text;
+  EXPECT_FALSE(fs::exists(journal));
+  EXPECT_EQ(RecordsOf(parame_), backed_up);
+  EXPECT_TRUE(Sound(parame_));
+}
+
+// A damaged data file gives a damaged copy: the list names it and the window says the
+// backup is not sound; a restore of it is refused and leaves the data as they are.
+TEST_F(BackupWindow, DamagedCopyIsReportedAndNotRestored) {
+  {
+    const auto middle = static_cast<std::streamoff>(fs::file_size(parame_) / 2);
+    std::fstream f(parame_, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(middle);
+    f << std::string(4000, '\0');
+  }
+  const std::string damaged = ReadWholeFile(parame_);
+  screen_.Click("?BTN_COPIAR").Click("?BTN_RESTAURAR");
+  EjecutaBCKREST();
+  ASSERT_EQ(screen_.messages().size(), 2u) << screen_.messages()[0].box.text;
+  const std::string line = "ATENCIÓN: El archivo " + ParameCopy().string() + " no pasó la comprobación (";
+  const std::vector<std::string> rows = ListRows("?LIST1");
+  ASSERT_EQ(rows.size(), Rows("ReconverBCK.log").size() + 1);
+  EXPECT_EQ(rows.back(), Row(line));
+  const ui::MessageBox& backup = screen_.messages()[0].box;
+  EXPECT_EQ(backup.text.rfind("La copia de respaldo no es confiable:\n" + line, 0), 0u) << backup.text;
+  EXPECT_EQ(backup.caption, "Problema");
+  EXPECT_EQ(backup.icon, ui::Icon::Error);
+
+  const ui::MessageBox& restore = screen_.messages()[1].box;
+  EXPECT_EQ(restore.text.rfind("La copia de respaldo está dañada y no se restauró nada:\n" + line, 0), 0u)
+      << restore.text;
+  EXPECT_TRUE(ListRows("?LIST2").empty());
+  EXPECT_FALSE(fs::exists(Log("ReconverREST.log")));
+  EXPECT_EQ(ReadWholeFile(parame_), damaged);
 }
 
 TEST_F(BackupWindow, OpensWithTheHelpTextsAndClosesCompleted) {

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "app/amount_conversion.h"
+#include "app/conversion_progress.h"
 #include "app/conversion_tables.h"
+#include "app/ejecuta_proceso_def.h"
 #include "app/globals.h"
+#include "app/run_log_file.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
 #include "catalogue/fields.h"
+#include "catalogue/modules.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/errors.h"
 #include "platform/library/window_manager.h"
@@ -39,39 +43,7 @@ constexpr int kNewFactor = 100000;
 // slow the run down; the first record of every table is always shown.
 constexpr auto kRepaintInterval = std::chrono::milliseconds(40);
 
-struct Locals {
-  std::vector<std::string> log;  // the log list
-  std::string mensabase;         // LOC:MENSABASE, the status line
-};
-
-ui::WindowDescription ConversionWindowDescription(Locals& loc) {
-  using ui::ControlType;
-  return {
-      .module = "Dinarvex$Dinvx004",
-      .label = "P1$WINDOW",
-      .title = "Reconversión monetaria",
-      .width = 640,
-      .height = 480,
-      .controls = {
-          {.type = ControlType::String, .name = "?STRING1", .text = "Dinarvexsor", .at = {10, 10, 620, 24}},
-          {.type = ControlType::Prompt, .name = "?PROMPT1",
-           .text = "Este proceso convierte los datos en el sistema a la nueva forma monetaria. "
-                   "Es requisito indispensable, tomar un respaldo de la información existente.",
-           .at = {10, 40, 620, 40}},
-          {.type = ControlType::Prompt, .name = "?PROMPT3:2",
-           .text = "Si  utilizó atributos de productos en los cuales se definieron montos no serán "
-                   "convertidos por este proceso, deben ser convertidos manualmente.",
-           .at = {10, 84, 620, 40}},
-          {.type = ControlType::Button, .name = "?BTN_EJECUTAR", .text = "procesa conversión",
-           .at = {10, 130, 200, 28}, .hidden = true},
-          {.type = ControlType::String, .name = "?LOC:MENSABASE", .picture = "s200",
-           .use = {.get = [&loc] { return loc.mensabase; }}, .at = {10, 166, 620, 20}},
-          {.type = ControlType::List, .name = "?LIST2", .text = "RESULTADOS OPERACIONES",
-           .picture = "s210", .rows = &loc.log, .at = {10, 192, 620, 240}, .monospace = true},
-          {.type = ControlType::Button, .name = "?CLOSE", .text = "&Cerrar", .at = {530, 440, 100, 28}},
-          {.type = ControlType::Image, .name = "?IMAGE1", .at = {580, 130, 48, 48}, .image = "Home.bmp"},
-      }};
-}
+using Locals = EjecutaProcesoLocals;
 
 // The date and time that close the start and end lines: "10/12/2026" then "03:45PM".
 std::string Now() {
@@ -88,18 +60,31 @@ bool ReadParameters() {
   return catalogue::FileOf(catalogue::Table::ParameML)->Get(catalogue::PAR::KEYPAR01.index) == files::kNoError;
 }
 
+// What a run does: a new pass over the suite, or the continuation of the pass `pass`,
+// which converts only the records it has not converted yet.
+struct RunKind {
+  std::string pass;
+  bool continued = false;
+};
+
 // The run itself: the tables one after the other, the log list and the status line.
 class ConversionRun {
  public:
-  ConversionRun(Locals& loc, ui::Window& window) : loc_(loc), window_(window) {}
+  ConversionRun(Locals& loc, ui::Window& window, RunKind kind) : loc_(loc), window_(window), kind_(std::move(kind)) {}
 
   // EjecutaReconversion
   void Run() {
     loc_.log.clear();
+    const bool logged = log_file_.Open();
     ui::SetCursor(ui::Cursor::Wait);
     const std::string start = "Comienza el proceso de reconversión monetaria...." + Now();
     Status(start);
     AddLog(start);
+    if (!logged) AddLog("**** " + log_file_.error());
+    if (kind_.continued) {
+      AddLog("Continúa la conversión que comenzó el " + PassStartText(kind_.pass) +
+             ": los registros que ya convirtió no se tocan");
+    }
     window_.Display();
     ConvierteTablas();
     UpdateParameters();
@@ -108,6 +93,7 @@ class ConversionRun {
  private:
   void ConvierteTablas() {
     for (const ConvertedTable& table : ConvertedTables()) ConvertTable(table);
+    for (const std::string& line : left_lines_) AddLog(line);
     const std::string end = "*** Fin del Procesamiento " + Now();
     AddLog(end);
     Status(end);
@@ -131,44 +117,60 @@ class ConversionRun {
       ArchivoVacio();
       return;
     }
+    // A table that another station keeps in a write is found here, once, and left for a
+    // later run: each of its writes would otherwise wait for that station in vain.
+    if (file.CheckNotHeldByAnotherStation() != files::kNoError || file.BeginProgress(kind_.pass) != files::kNoError) {
+      FileError(t, file);
+      CountLeft(t, file);
+      if (file.Close() != files::kNoError) FileError(t, file);
+      return;
+    }
     int count = 0;
     if (file.SetStart(t.key.index) == files::kNoError) {
       count = ConvertRecords(t, file, record);
     } else {
       FileError(t, file);
     }
+    CountLeft(t, file);
     if (count == 0) ArchivoVacio();
     if (file.Close() != files::kNoError) FileError(t, file);
   }
 
-  // Reads the table in key order from where it stands and converts every record; returns
-  // the number of records read. A read that fails ends the table, and its buffer is never
-  // converted nor written.
+  // Reads the table in key order from where it stands and converts every record that the
+  // pass has not converted yet; returns the number of records read. A record that cannot
+  // be read gets its line and the walk goes on with the next one; a read that leaves the
+  // position unknown ends the table. A failed read's buffer is never converted nor written.
   int ConvertRecords(const ConvertedTable& t, files::KeyedFile& file, uint8_t* record) {
     int count = 0;
     for (;;) {
       if (file.Eof()) {
-        if (file.Code() != files::kNoError) FileError(t, file);
+        if (file.Code() == files::kNoError) return count;
+        FileError(t, file);
+        if (file.PositionKnown()) continue;
         return count;
       }
       if (file.Next() != files::kNoError) {
         FileError(t, file);
+        if (file.PositionKnown()) continue;
         return count;
       }
       ++count;
+      if (file.Marked()) continue;
       const bool repaint = count == 1 || RepaintDue();
       if (repaint) {
         Status("  --> Procesando " + t.progress(record));
         window_.Display(kStatusLine);
       }
-      ConvertRecord(t, file, record, repaint);
+      if (!ConvertRecord(t, file, record, repaint)) return count;
       ui::Yield();
     }
   }
 
   // Converts every amount of the record in the buffer and writes it back. A record with a
-  // damaged amount is not written, so that it keeps all its values.
-  void ConvertRecord(const ConvertedTable& t, files::KeyedFile& file, uint8_t* record, bool repaint) {
+  // damaged amount is not written, so that it keeps all its values. False when the table
+  // must end here: another station has taken the file, and every further write would wait
+  // for it.
+  bool ConvertRecord(const ConvertedTable& t, files::KeyedFile& file, uint8_t* record, bool repaint) {
     bool damaged = false;
     for (const catalogue::FieldRef& f : t.amounts) {
       damaged = !ConvertAmountField(record + f.offset, f.digits) || damaged;
@@ -177,14 +179,32 @@ class ConversionRun {
     if (damaged) {
       error = "un monto del registro está dañado; el registro no se modificó";
     } else if (file.Put() != files::kNoError) {
-      error = file.Text();
+      error = file.Detail();
     } else {
-      return;
+      return true;
     }
     const std::string line = t.error_prefix + t.record_text(record) + t.separator + error;
     Status(line);
     AddLog(line);
     if (repaint || RepaintDue()) window_.Display();
+    return damaged || file.Code() != files::kFileLocked;
+  }
+
+  // Closes the table's run of the pass and keeps the line for the end of the log when
+  // records are left unconverted.
+  void CountLeft(const ConvertedTable& t, files::KeyedFile& file) {
+    int64_t left = -1;
+    if (file.EndProgress(&left) != files::kNoError) FileError(t, file);
+    const std::string label = catalogue::Def(t.key.table).label;
+    if (left == 1) {
+      left_lines_.push_back("**** Quedó sin convertir 1 registro de " + label + kConvertedLater);
+    } else if (left > 1) {
+      left_lines_.push_back("**** Quedaron sin convertir " + std::to_string(left) + " registros de " + label +
+                            kConvertedLater);
+    } else if (left < 0) {
+      left_lines_.push_back("**** Quedaron sin convertir registros de " + label + ", que no pudieron contarse" +
+                            kConvertedLater);
+    }
   }
 
   // A failed open, positioning, read or close: the table's error prefix and the file
@@ -214,13 +234,18 @@ class ConversionRun {
       const bool stored = runtime::StoreDecimalField(record + FACTORCONVERSION.offset, FACTORCONVERSION.digits,
                                                      FACTORCONVERSION.places, runtime::Decimal::FromInt(kNewFactor));
       runtime::WriteCStringField(record + NOMBREMONEDA.offset, NOMBREMONEDA.size, kNewCurrency);
-      if (stored && file.Put() == files::kNoError) return;
+      // Committed now: a write that is lost later would go unreported.
+      if (stored && file.Put() == files::kNoError && file.Commit() == files::kNoError) return;
     }
     Status("Ha ocurrido un error actualizando PARAMEML -->" + std::string(file.Text()));
     window_.Display(kStatusLine);
   }
 
-  void AddLog(std::string_view line) { loc_.log.emplace_back(runtime::Left(line, kLogLineSize)); }
+  // The log file takes the whole line: the list's width cuts long file names short.
+  void AddLog(std::string_view line) {
+    loc_.log.emplace_back(runtime::Left(line, kLogLineSize));
+    log_file_.Append(line);
+  }
   void Status(std::string_view line) { loc_.mensabase = runtime::Left(line, kStatusSize); }
 
   bool RepaintDue() {
@@ -230,8 +255,13 @@ class ConversionRun {
     return true;
   }
 
+  static constexpr const char* kConvertedLater = "; al ejecutar el proceso otra vez se convertirán";
+
   Locals& loc_;
   ui::Window& window_;
+  const RunKind kind_;
+  RunLogFile log_file_;
+  std::vector<std::string> left_lines_;  // the tables' unconverted records, for the end
   std::chrono::steady_clock::time_point last_repaint_{};
 };
 
@@ -254,10 +284,12 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
   int TakeAccepted() override {
     const int level = ProcedureWindow::TakeAccepted();
     switch (window().Accepted()) {
-      case kRunButton:
+      case kRunButton: {
         Update();
-        if (Confirmed()) ConversionRun(loc_, window()).Run();
+        std::optional<RunKind> kind = Confirmed();
+        if (kind) ConversionRun(loc_, window(), std::move(*kind)).Run();
         break;
+      }
       case kCloseButton:
         Update();
         window().Post(ui::event::CloseWindow);
@@ -270,15 +302,33 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
   void WindowOpened() override { window().Unhide(kRunButton); }
 
  private:
-  static bool Confirmed() {
+  // The run the person asks for, nothing when they decline. A pass the files show
+  // unfinished (a table not walked to its end, records left unconverted, or the parameters
+  // not written) is offered for continuing, before anything is written; the question on
+  // converted data stays for a suite whose last pass converted everything.
+  static std::optional<RunKind> Confirmed() {
     if (ui::Message("¿Desea ejecutar este proceso?", "Confirmar, por favor...", ui::Icon::Question, "&Si|&No", 2) != 1) {
-      return false;
+      return std::nullopt;
     }
-    return !AlreadyConverted() ||
-           ui::Message("Los datos parecen convertidos ya: los parámetros tienen la moneda BsS y el factor "
-                       "100000. Si se convierten otra vez, todos los montos se dividirán de nuevo. "
-                       "¿Desea convertirlos otra vez?",
-                       "Confirmar, por favor...", ui::Icon::Exclamation, "&Si|&No", 2) == 1;
+    const SuiteProgress progress = ReadSuiteProgress();
+    const bool converted = AlreadyConverted();
+    if (!progress.pass.empty() && !(progress.tables_complete && converted)) {
+      const std::string question = "La conversión anterior no terminó: comenzó el " + PassStartText(progress.pass) +
+                                   " y convirtió " + std::to_string(progress.converted) +
+                                   " registros. ¿Desea continuarla? Solo se convertirán los registros que aún "
+                                   "no se convirtieron.";
+      if (ui::Message(question, "Confirmar, por favor...", ui::Icon::Exclamation, "&Si|&No", 1) != 1) {
+        return std::nullopt;
+      }
+      return RunKind{progress.pass, true};
+    }
+    if (converted && ui::Message("Los datos parecen convertidos ya: los parámetros tienen la moneda BsS y el factor "
+                                 "100000. Si se convierten otra vez, todos los montos se dividirán de nuevo. "
+                                 "¿Desea convertirlos otra vez?",
+                                 "Confirmar, por favor...", ui::Icon::Exclamation, "&Si|&No", 2) != 1) {
+      return std::nullopt;
+    }
+    return RunKind{NewPass(), false};
   }
 
   Locals& loc_;
@@ -288,7 +338,7 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
 
 void EjecutaProceso() {
   Locals loc;
-  ui::Window window(ConversionWindowDescription(loc));
+  ui::Window window(EjecutaProcesoDescription(loc));
   library::Toolbar toolbar;
   EjecutaProcesoWindow manager(loc, window, toolbar, *ErrorManagerGlobal);
   library::ThreadWindowGlobals().ResponseGlobal = manager.Run();

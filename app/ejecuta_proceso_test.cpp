@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <unistd.h>
+#include <optional>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
@@ -22,6 +25,8 @@
 #include "catalogue/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/table_managers.h"
+#include "platform/files/fault_vfs.h"
+#include "platform/files/test_process.h"
 #include "platform/library/field_value.h"
 #include "platform/runtime/decimal.h"
 #include "platform/runtime/text.h"
@@ -33,6 +38,9 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using catalogue::Table;
 using runtime::Decimal;
 
@@ -79,6 +87,32 @@ void FillRecord(Table table, int i, uint8_t* record) {
 std::string AmountText(const uint8_t* record, const catalogue::FieldRef& f) {
   return *runtime::DecimalFieldText(record + f.offset, f.digits, f.places);
 }
+std::string AmountText(const uint8_t* record, const files::FieldDecl& f) {
+  return *runtime::DecimalFieldText(record + f.offset, f.digits, f.places);
+}
+
+// The money fields of each table as the suite's dictionary lists them, read from the
+// fixture that tools/converted_fields_fixture.py writes, and found in the table's layout
+// by name: the run is checked against a list made apart from its own.
+const std::vector<files::FieldDecl>& FixtureAmounts(Table table) {
+  static const std::map<std::string, std::vector<files::FieldDecl>> by_label = [] {
+    std::map<std::string, std::vector<files::FieldDecl>> fields;
+    std::ifstream fixture(DINARVEX_SOURCE_DIR "/app/testdata/converted_fields.txt");
+    std::string label, name;
+    while (fixture >> label >> name) {
+      for (const ConvertedTable& t : ConvertedTables()) {
+        if (label != catalogue::Def(t.key.table).label) continue;
+        for (const files::FieldDecl& f : catalogue::Def(t.key.table).layout.fields) {
+          if (f.name == name) fields[label].push_back(f);
+        }
+      }
+    }
+    return fields;
+  }();
+  const auto found = by_label.find(catalogue::Def(table).label);
+  static const std::vector<files::FieldDecl> none;
+  return found == by_label.end() ? none : found->second;
+}
 
 // A suite of the sixteen tables and the parameters table in a folder of its own, with the
 // catalogue of this thread built over it and the parameters table open as the main window
@@ -86,11 +120,13 @@ std::string AmountText(const uint8_t* record, const catalogue::FieldRef& f) {
 class ConversionSuite : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("conversion_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::replace(name_.begin(), name_.end(), '/', '_');
+    dir_ = fs::temp_directory_path() / ("conversion_" + std::to_string(::getpid()) + "_" + name_);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    // The run writes its log into CopiasREC of the folder it runs in.
+    previous_folder_ = fs::current_path();
+    fs::current_path(dir_);
     ErrorManagerGlobal.emplace();
     catalogue::CatalogInit(*ErrorManagerGlobal);
     for (const ConvertedTable& t : ConvertedTables()) Name(t.key.table);
@@ -101,6 +137,17 @@ class ConversionSuite : public ::testing::Test {
     SetParameters(parameters.data(), "Bs", "1", 1);
     Write(Table::ParameML, {parameters});
     ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
+  }
+
+  // The table with `count` records instead, so that its run spans several commits.
+  void Grow(Table table, int count) {
+    std::vector<std::vector<uint8_t>>& records = before_[table];
+    records.clear();
+    for (int i = 0; i < count; ++i) {
+      records.emplace_back(LayoutOf(table).length);
+      FillRecord(table, i, records.back().data());
+    }
+    Write(table, records);
   }
 
   // The sixteen tables with kRecordsPerTable records each, under their disk names.
@@ -120,6 +167,7 @@ class ConversionSuite : public ::testing::Test {
     catalogue::RelationManagerOf(Table::ParameML)->Close();
     catalogue::CatalogKill();
     ErrorManagerGlobal.reset();
+    fs::current_path(previous_folder_);
     fs::remove_all(dir_);
   }
 
@@ -153,14 +201,29 @@ class ConversionSuite : public ::testing::Test {
     ASSERT_EQ(file.Close(), 0);
   }
 
-  // The table's records as the file holds them, in the order of the run's key.
+  // Runs SQL straight on the table's file, as another program would.
+  static void Sql(Table table, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue::DiskName(table).c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+
+  // The table's records as the file holds them, in the order of the run's key; damaged
+  // records are left out.
   std::vector<std::vector<uint8_t>> Read(const catalogue::KeyRef& key) {
     std::vector<uint8_t> buffer(LayoutOf(key.table).length);
     files::KeyedFile file(LayoutOf(key.table), buffer.data());
     std::vector<std::vector<uint8_t>> records;
     EXPECT_EQ(file.Open(catalogue::DiskName(key.table)), 0) << file.Detail();
     file.SetStart(key.index);
-    while (file.Next() == 0) records.push_back(buffer);
+    while (!file.Eof()) {
+      if (file.Next() == 0) {
+        records.push_back(buffer);
+      } else if (!file.PositionKnown()) {
+        break;
+      }
+    }
     file.Close();
     return records;
   }
@@ -174,8 +237,11 @@ class ConversionSuite : public ::testing::Test {
     return record;
   }
 
-  // Every amount of every record converted once, every other byte as it was.
+  // Every amount of every record converted once, every other byte as it was; the amounts
+  // are the dictionary's.
   void ExpectConverted(const ConvertedTable& t) {
+    const std::vector<files::FieldDecl>& amounts = FixtureAmounts(t.key.table);
+    ASSERT_EQ(amounts.size(), t.amounts.size()) << catalogue::Def(t.key.table).label;
     const char* label = catalogue::Def(t.key.table).label;
     std::vector<std::vector<uint8_t>> after = Read(t.key);
     std::vector<std::vector<uint8_t>> before = before_[t.key.table];
@@ -186,20 +252,20 @@ class ConversionSuite : public ::testing::Test {
       std::vector<uint8_t> expected;
       for (const std::vector<uint8_t>& b : before) {
         std::vector<uint8_t> masked_b = b, masked_a = after[r];
-        for (const catalogue::FieldRef& f : t.amounts) {
+        for (const files::FieldDecl& f : amounts) {
           std::memset(masked_b.data() + f.offset, 0, f.size);
           std::memset(masked_a.data() + f.offset, 0, f.size);
         }
         if (masked_a == masked_b) expected = b;
       }
       ASSERT_FALSE(expected.empty()) << label << ": record " << r << " changed outside its amounts";
-      for (const catalogue::FieldRef& f : t.amounts) {
+      for (const files::FieldDecl& f : amounts) {
         const std::string old_value = AmountText(expected.data(), f);
         std::string new_value;
         for (const Amount& a : kAmounts) {
           if (Parse(a.old_value) == Parse(old_value.c_str())) new_value = a.new_value;
         }
-        EXPECT_EQ(AmountText(after[r].data(), f), new_value) << label << " field " << f.index;
+        EXPECT_EQ(AmountText(after[r].data(), f), new_value) << label << " " << f.name;
       }
     }
   }
@@ -245,7 +311,44 @@ class ConversionSuite : public ::testing::Test {
     EXPECT_THAT(screen_.errors(), ::testing::IsEmpty());
   }
 
+  // A run that continues the one before: the question is asked and answered "Si", and
+  // every record of every table ends up converted once.
+  void ContinueAndExpectEverythingConverted() {
+    const size_t asked = screen_.messages().size();
+    screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("Si").Answer("Aceptar");
+    EjecutaProceso();
+    EXPECT_THAT(screen_.errors(), ::testing::IsEmpty());
+    ASSERT_EQ(screen_.messages().size(), asked + 3);
+    const ui::MessageBox& question = screen_.messages()[asked + 1].box;
+    EXPECT_THAT(question.text, StartsWith("La conversión anterior no terminó: comenzó el "));
+    EXPECT_THAT(question.text, ::testing::MatchesRegex(".* y convirtió [0-9]+ registros\\. .*"));
+    EXPECT_EQ(question.icon, ui::Icon::Exclamation);
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Si", "&No"}));
+    EXPECT_EQ(question.default_button, 1);
+    EXPECT_THAT(Log(), Contains(StartsWith("Continúa la conversión que comenzó el ")));
+    for (const ConvertedTable& t : ConvertedTables()) ExpectConverted(t);
+    const std::vector<uint8_t> parameters = Parameters();
+    using namespace catalogue::PAR;
+    EXPECT_EQ(AmountText(parameters.data(), FACTORCONVERSION), "100000");
+    EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
+  }
+
+  // The log lines that follow a table's header, up to the next header or the end line.
+  std::vector<std::string> LinesOf(const std::string& header) {
+    const std::vector<std::string> log = Log();
+    std::vector<std::string> lines;
+    auto line = std::find(log.begin(), log.end(), header);
+    EXPECT_NE(line, log.end()) << header;
+    if (line == log.end()) return lines;
+    for (++line; line != log.end() && (*line)[0] != '+' && !line->starts_with("*** Fin"); ++line) {
+      lines.push_back(*line);
+    }
+    return lines;
+  }
+
+  std::string name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::path dir_;
+  fs::path previous_folder_;
   ui::HeadlessBackend screen_;
   std::map<Table, std::vector<std::vector<uint8_t>>> before_;
 };
@@ -330,12 +433,7 @@ TEST_F(ConversionSuite, MissingFileIsLoggedAndCountsAsEmpty) {
 }
 
 TEST_F(ConversionSuite, EveryFailedWriteGetsItsLineAndTheRecordKeepsItsValues) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(catalogue::DiskName(Table::Movbanco).c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE UPDATE ON records BEGIN SELECT RAISE(ABORT, 'refused'); END;",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  Sql(Table::Movbanco, "CREATE TRIGGER refuse BEFORE UPDATE ON records BEGIN SELECT RAISE(ABORT, 'refused'); END;");
   RunConversion();
   const std::vector<std::string> log = Log();
   const auto header = std::find(log.begin(), log.end(), "+Convirtiendo movimiento bancos");
@@ -346,9 +444,185 @@ TEST_F(ConversionSuite, EveryFailedWriteGetsItsLineAndTheRecordKeepsItsValues) {
         << header[i];
   }
   EXPECT_EQ(header[kRecordsPerTable + 1], "+Convirtiendo clientes y proveedores");
-  EXPECT_EQ(log.size(), 18u + kRecordsPerTable);
+  EXPECT_EQ(log.size(), 18u + kRecordsPerTable + 1);
+  EXPECT_EQ(log[log.size() - 2],
+            "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán");
   ExpectUntouched(ConvertedTables()[11]);
 }
+
+// The tests' second process (app/conversion_child_main.cpp).
+class Child : public files::test::TestProcess {
+ public:
+  explicit Child(std::vector<std::string> args) : TestProcess(CONVERSION_CHILD, std::move(args)) {}
+};
+
+std::string ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct KillPoint {
+  const char* name;
+  const char* point;  // as conversion_child takes it
+};
+
+class KilledRun : public ConversionSuite, public ::testing::WithParamInterface<KillPoint> {};
+
+// A run killed with SIGKILL, then run again with "Si": every amount converted once, and
+// the log on disk tells how far the killed run got.
+TEST_P(KilledRun, ContinuedRunConvertsEveryAmountExactlyOnce) {
+  Grow(Table::DetMovML, 400);  // its writes span several commits
+  Child run({"run", dir_.string(), GetParam().point});
+  ASSERT_TRUE(run.EndedByKill());
+
+  ContinueAndExpectEverythingConverted();
+
+  // Both runs' lines, in code page 1252 with CR LF.
+  const std::string log = ReadWholeFile(dir_ / "CopiasREC" / "ReconverPROC.log");
+  const std::string start = "Comienza el proceso de reconversi\xF3n monetaria....";
+  const size_t first = log.find(start);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(log.find(start, first + 1), std::string::npos);
+  EXPECT_NE(log.find("\r\n+Convirtiendo detalle documentos\r\n"), std::string::npos);
+  EXPECT_NE(log.find("\r\nContin\xFA" "a la conversi\xF3n que comenz\xF3 el "), std::string::npos);
+  EXPECT_EQ(log.find("\n\n"), std::string::npos);
+
+  // Converted whole: a further run asks the question on converted data.
+  screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("No");
+  EjecutaProceso();
+  EXPECT_THAT(screen_.messages().back().box.text, StartsWith("Los datos parecen convertidos ya"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, KilledRun,
+    ::testing::Values(KillPoint{"MidTable", "yield:250"},  // the 220th of DetMovML's records
+                      KillPoint{"BetweenTables", "status:+Convirtiendo historico productos"},
+                      KillPoint{"AtTheEndBeforeTheParameters", "message:Fin del proceso"}),
+    [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
+
+struct CommitFault {
+  const char* name;
+  files::test::FaultVfs::Fault fault;
+  const char* logged;  // what the table's error lines say
+  int record_lines;  // how many of them name a record: its text, the separator, the error
+};
+
+class FailedCommit : public ConversionSuite, public ::testing::WithParamInterface<CommitFault> {};
+
+// The records of a write that cannot be committed are named in the log and left for the
+// continued run, which converts them once.
+TEST_P(FailedCommit, RecordsAreReportedAndTheContinuedRunConvertsThem) {
+  files::test::FaultVfs vfs;
+  vfs.Fail(catalogue::DiskName(Table::CpdocuML) + "-journal", GetParam().fault, 1);  // the run's first commit goes through
+  RunConversion();
+  const std::vector<std::string> lines = LinesOf("+Convirtiendo documentos");
+  ASSERT_FALSE(lines.empty());
+  for (const std::string& line : lines) {
+    EXPECT_THAT(line, StartsWith("**** Ha ocurrido un error para documentos: "));
+  }
+  EXPECT_THAT(lines, Contains(HasSubstr(GetParam().logged)));
+  EXPECT_THAT(lines, Contains(::testing::MatchesRegex("\\*{4} Ha ocurrido un error para documentos: "
+                                                     "R[0-4]\\|Error de sistema de archivos en .*"))
+                         .Times(GetParam().record_lines));
+  // The log on disk keeps the whole line, the file's name included.
+  EXPECT_NE(ReadWholeFile(dir_ / "CopiasREC" / "ReconverPROC.log").find(catalogue::DiskName(Table::CpdocuML)),
+            std::string::npos);
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2],
+            "**** Quedaron sin convertir 5 registros de CpdocuML; al ejecutar el proceso otra vez se convertirán");
+  EXPECT_EQ(screen_.messages().back().box.text, "Fin del proceso");
+  ExpectUntouched(ConvertedTables()[5]);
+  vfs.Clear();
+
+  ContinueAndExpectEverythingConverted();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailedCommit,
+    ::testing::Values(CommitFault{"SyncErrorAtCommit", files::test::FaultVfs::Fault::kSyncError,
+                                  "Se perdieron 5 escrituras aún no confirmadas: esos registros volvieron a sus "
+                                  "valores anteriores", 0},
+                      CommitFault{"FullDisk", files::test::FaultVfs::Fault::kFullDisk, "disk is full", 5}),
+    [](const ::testing::TestParamInfo<CommitFault>& info) { return std::string(info.param.name); });
+
+TEST_F(ConversionSuite, DamagedRecordIsOneErrorAndTheTableGoesOn) {
+  Sql(Table::DetMovML, "UPDATE records SET data = substr(data, 1, length(data) - 1) WHERE id = 3");
+  before_[Table::DetMovML].erase(before_[Table::DetMovML].begin() + 2);
+  RunConversion();
+
+  const uint32_t length = LayoutOf(Table::DetMovML).length;
+  EXPECT_THAT(LinesOf("+Convirtiendo detalle documentos"),
+              ::testing::ElementsAre("**** Ha ocurrido un error para detalles de movimientos: El registro 3 de " +
+                                     catalogue::DiskName(Table::DetMovML) + " está dañado: tiene " +
+                                     std::to_string(length - 1) + " bytes y su estructura pide " +
+                                     std::to_string(length)));
+  EXPECT_THAT(Log(), Contains("**** Quedó sin convertir 1 registro de DetMovML; al ejecutar el proceso otra vez se "
+                              "convertirán"));
+  for (const ConvertedTable& t : ConvertedTables()) ExpectConverted(t);
+}
+
+TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConvertsIt) {
+  Child station({"hold", catalogue::DiskName(Table::Movbanco)});
+  ASSERT_EQ(station.ReadLine(), "held");
+  RunConversion();
+  EXPECT_THAT(LinesOf("+Convirtiendo movimiento bancos"),
+              ::testing::ElementsAre(StartsWith("**** Ha ocurrido un error movimiento bancos: El archivo " +
+                                                catalogue::DiskName(Table::Movbanco) + " está tomado por otra estación")));
+  EXPECT_THAT(Log(), Contains("**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra "
+                              "vez se convertirán"));
+  EXPECT_EQ(Log().size(), 18u + 2u);
+  ExpectUntouched(ConvertedTables()[11]);
+  station.Kill();
+
+  // "No" to continuing writes nothing.
+  screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("No");
+  EjecutaProceso();
+  EXPECT_THAT(screen_.messages().back().box.text, StartsWith("La conversión anterior no terminó"));
+  EXPECT_THAT(Log(), ::testing::IsEmpty());
+  ExpectUntouched(ConvertedTables()[11]);
+
+  ContinueAndExpectEverythingConverted();
+}
+
+enum class ParametersFault { kMissingRecord, kRefusedWrite, kFailedCommit };
+
+class FailedParameters : public ConversionSuite, public ::testing::WithParamInterface<ParametersFault> {};
+
+// Whatever keeps the parameters record from being written is shown, and nothing of it
+// is left half written.
+TEST_P(FailedParameters, UpdateFailureIsShownInTheStatusLine) {
+  std::optional<files::test::FaultVfs> vfs;
+  catalogue::RelationManagerOf(Table::ParameML)->Close();
+  const std::vector<uint8_t> parameters = Read(catalogue::PAR::KEYPAR01).at(0);
+  std::string text = "File System Error";
+  switch (GetParam()) {
+    case ParametersFault::kMissingRecord:
+      Write(Table::ParameML, {});
+      text = "Record Not Found";
+      break;
+    case ParametersFault::kRefusedWrite:
+      Sql(Table::ParameML, "CREATE TRIGGER refuse BEFORE UPDATE ON records BEGIN SELECT RAISE(ABORT, 'no'); END;");
+      break;
+    case ParametersFault::kFailedCommit:
+      vfs.emplace();
+      vfs->Fail(catalogue::DiskName(Table::ParameML) + "-journal", files::test::FaultVfs::Fault::kSyncError);
+      break;
+  }
+  ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
+  RunConversion();
+  EXPECT_EQ(Status(), "Ha ocurrido un error actualizando PARAMEML -->" + text);
+  catalogue::RelationManagerOf(Table::ParameML)->Close();
+  const std::vector<std::vector<uint8_t>> after = Read(catalogue::PAR::KEYPAR01);
+  if (GetParam() != ParametersFault::kMissingRecord) {
+    EXPECT_EQ(after.at(0), parameters);
+  }
+  ASSERT_EQ(catalogue::RelationManagerOf(Table::ParameML)->Open(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FailedParameters,
+                         ::testing::Values(ParametersFault::kMissingRecord, ParametersFault::kRefusedWrite,
+                                           ParametersFault::kFailedCommit));
 
 // The whole program in a demo suite holding the sixteen tables: a person logs in, opens the
 // conversion window and runs it.
@@ -373,7 +647,6 @@ class LoginSession : public ConversionSuite {
     runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
     fs::remove_all(dir_);
   }
-  fs::path previous_folder_;
 };
 
 TEST_F(LoginSession, FromLoginThroughTheConversion) {

@@ -27,6 +27,9 @@ class CStringVar {
   }
   const std::string& value() const { return value_; }
   operator std::string_view() const { return value_; }
+  // True when `value` is held whole.
+  static bool Fits(std::string_view value) { return runtime::CharCount(value) < N; }
+  static constexpr size_t kMaxChars = N - 1;
 
  private:
   std::string value_;

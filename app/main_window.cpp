@@ -101,8 +101,9 @@ void MainWindow::LeeEmpresa() {
   file.Unlock();
 }
 
-// The suite folder is shown in its long form (GLO:RUTAPROG is the short one). Both this
-// and LeeEmpresa run before the window opens, which displays what they set.
+// The suite folder is held as the program folder followed by ".." (GLO:RUTAPROG, in its
+// short form); its long form is the folder that names. Both this and LeeEmpresa run before
+// the window opens, which displays what they set.
 void MainWindow::MuestraInfo() {
   loc_.INFOSTRING = runtime::FitString(kInfoText, 2000);
   GLO::RUTAPROGLONG = runtime::LongPath(GLO::RUTAPROG.value());

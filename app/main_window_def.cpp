@@ -1,6 +1,7 @@
 #include "app/main_window_def.h"
 
 #include "app/globals.h"
+#include "app/pictures.h"
 #include "platform/runtime/picture.h"
 
 namespace app {
@@ -43,7 +44,7 @@ ui::WindowDescription MainWindowDescription(MainLocals& loc) {
           {.type = ControlType::Text, .name = "?LOC:EMPRESA", .use = ui::UseCString(loc.EMPRESA, 111),
            .at = {80, 108, 430, 40}, .read_only = true},
           {.type = ControlType::Line, .at = {10, 156, 500, 2}},
-          {.type = ControlType::Group, .name = "?LOGIN", .text = "Login", .at = {10, 172, 500, 130}},
+          {.type = ControlType::Group, .name = "?LOGIN", .text = "Login", .at = {10, 172, 500, 150}},
           {.type = ControlType::Prompt, .text = "Usuario:", .group = 10, .at = {30, 192, 80, 24}},
           {.type = ControlType::Entry, .name = "?GLO:CODUSER", .picture = "s10",
            .use = UseGlobal(GLO::CODUSER), .group = 10, .at = {120, 192, 160, 24},
@@ -55,20 +56,20 @@ ui::WindowDescription MainWindowDescription(MainLocals& loc) {
            .message = "Indique la clave secreta asignada."},
           {.type = ControlType::Button, .name = "?BTN_INICIAR", .text = "Iniciar sesión", .group = 10,
            .at = {120, 262, 160, 28}, .disabled = true},
-          {.type = ControlType::Group, .name = "?INFO", .text = "Info", .at = {10, 172, 500, 130},
+          {.type = ControlType::Group, .name = "?INFO", .text = "Info", .at = {10, 172, 500, 150},
            .hidden = true},
           {.type = ControlType::Text, .name = "?INFOSTRING", .use = ui::UseString(loc.INFOSTRING, 2000),
-           .group = 16, .at = {20, 190, 480, 104}, .read_only = true},
+           .group = 16, .at = {20, 182, 480, 134}, .read_only = true},
           {.type = ControlType::String, .name = "?LOC:MENSAJE", .picture = "s100",
-           .use = ui::UseCString(loc.MENSAJE, 111), .at = {10, 310, 500, 22}},
-          {.type = ControlType::Line, .at = {10, 338, 500, 2}},
+           .use = ui::UseCString(loc.MENSAJE, 111), .at = {10, 326, 500, 22}},
+          {.type = ControlType::Line, .at = {10, 352, 500, 2}},
           {.type = ControlType::Button, .name = "?BTN_BACKUP", .text = "Procesos Copia o Restauración",
-           .at = {10, 348, 240, 30}, .hidden = true, .disabled = true},
+           .at = {10, 358, 240, 30}, .hidden = true, .disabled = true},
           {.type = ControlType::Button, .name = "?BTN_PROCESO", .text = "Ejecutar Proceso",
-           .at = {270, 348, 240, 30}, .hidden = true, .disabled = true},
-          {.type = ControlType::Button, .name = "?SALIR", .text = "salir", .at = {410, 390, 100, 30}},
+           .at = {270, 358, 240, 30}, .hidden = true, .disabled = true},
+          {.type = ControlType::Button, .name = "?SALIR", .text = "salir", .at = {410, 396, 100, 30}},
           {.type = ControlType::Entry, .name = "?GLO:RUTAPROGLONG", .picture = "s199",
-           .use = UseGlobal(GLO::RUTAPROGLONG), .at = {10, 432, 500, 24}},
+           .use = UseGlobal(GLO::RUTAPROGLONG), .at = {10, 436, 500, 24}},
       }};
 }
 

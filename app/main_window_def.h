@@ -37,9 +37,6 @@ inline constexpr std::string_view kInfoText =
     " 3. Ejecutar la reconversión.\n"
     " ";
 
-// The background picture, in the program's folder (the current folder when it runs).
-inline constexpr const char* kBackgroundPicture = "fondo.xpm";
-
 ui::WindowDescription MainWindowDescription(MainLocals& loc);
 
 }  // namespace app

@@ -64,7 +64,7 @@ session() {
   sleep 0.5
   shot conversion_window
   # Its "Cerrar" button, by where the conversion window places it.
-  xdotool mousemove --window "$conversion" 580 454 click 1
+  xdotool mousemove --window "$conversion" 660 495 click 1
   sleep 0.5
   xdotool windowfocus "$main"
   sleep 0.3

@@ -13,6 +13,7 @@
 #include "platform/files/keyed_file.h"
 #include "catalogue/modules.h"
 #include "platform/ui/headless/headless_backend.h"
+#include "platform/ui/window.h"
 #include "tools/demo_suite.h"
 #include "platform/runtime/paths.h"
 #include "platform/runtime/test_support.h"
@@ -70,7 +71,7 @@ TEST_F(MainWindowTest, WindowShowsVersionFactorCompanyAndSuiteFolder) {
   EXPECT_EQ(w.Control("?DCT:VERSION").text, "9.0.3");
   EXPECT_EQ(w.Control("?GLO:FACTORC").text, "         100,000.00");
   EXPECT_EQ(w.Control("?LOC:EMPRESA").text, "Comercial Ejemplo, C.A.");
-  EXPECT_EQ(w.Control("?GLO:RUTAPROGLONG").text, runtime::JoinPath(runtime::JoinPath(suite_.folder, "Dinarvex"), ".."));
+  EXPECT_EQ(w.Control("?GLO:RUTAPROGLONG").text, fs::canonical(suite_.folder).string());
   EXPECT_FALSE(w.Control("?BTN_INICIAR").enabled);
   EXPECT_FALSE(w.Control("?INFOSTRING").visible);
   EXPECT_FALSE(w.Control("?BTN_BACKUP").visible);
@@ -120,7 +121,8 @@ TEST_F(MainWindowTest, UnknownUserNeverLogsInEvenAfterAKnownOne) {
   Run();
   EXPECT_THAT(screen_.beeps(), testing::Each(ui::Sound::Exclamation));
   EXPECT_THAT(StatusHistory(), testing::Not(testing::Contains("Inicio de sesión activado")));
-  EXPECT_EQ(Status(), "Ud. no está registrado como usuario");
+  EXPECT_THAT(StatusHistory(), testing::Contains("Ud. no está registrado como usuario"));
+  EXPECT_EQ(Status(), "La clave es incorrecta. Inténtelo de nuevo");
   EXPECT_FALSE(shown().Control("?BTN_BACKUP").visible);
 }
 
@@ -151,6 +153,44 @@ TEST_F(MainWindowTest, WrongPasswordThenRightOne) {
   EXPECT_THAT(StatusHistory(), testing::Contains("La clave es incorrecta. Inténtelo de nuevo"));
   EXPECT_EQ(Status(), kLoggedIn);
 }
+
+struct GoingBackCase {
+  const char* what;
+  void (*script)(ui::HeadlessBackend&);
+  const char* status;
+};
+
+class GoingBackTest : public MainWindowTest, public testing::WithParamInterface<GoingBackCase> {};
+
+// Back in the user code, by a click or by Shift+Tab, the window waits for the user code:
+// the focus stays where the person put it, both fields are empty, "Iniciar sesión" is off
+// and the status line does not ask for it.
+TEST_P(GoingBackTest, FocusStaysInTheUserCodeAndTheWindowWaitsForIt) {
+  GetParam().script(screen_);
+  Run();
+  EXPECT_EQ(shown().focus, 12);
+  EXPECT_EQ(shown().Control("?GLO:CODUSER").text, "");
+  EXPECT_EQ(shown().Control("?LOC:CLAVE").text, "");
+  EXPECT_FALSE(shown().Control("?BTN_INICIAR").enabled);
+  EXPECT_EQ(Status(), GetParam().status);
+  EXPECT_TRUE(screen_.errors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, GoingBackTest,
+    testing::Values(
+        GoingBackCase{"ClickAfterAWrongPassword",
+                      [](ui::HeadlessBackend& s) {
+                        s.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "otra").Tab();
+                        s.Click("?BTN_INICIAR").Click("?GLO:CODUSER");
+                      },
+                      "La clave es incorrecta. Inténtelo de nuevo"},
+        GoingBackCase{"ShiftTabFromThePasswordAfterAFoundUser",
+                      [](ui::HeadlessBackend& s) {
+                        s.Type("?GLO:CODUSER", "DEMO").Tab().Keys({ui::key::ShiftTab});
+                      },
+                      "Usuario registrado exitosamente"}),
+    [](const testing::TestParamInfo<GoingBackCase>& info) { return std::string(info.param.what); });
 
 TEST_F(MainWindowTest, EnterMovesOnInTheFieldsAndPressesTheButton) {
   screen_.Type("?GLO:CODUSER", "DEMO").Enter().Type("?LOC:CLAVE", "demo123").Enter().Enter();

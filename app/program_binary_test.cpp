@@ -108,5 +108,21 @@ TEST_F(ProgramBinaryTest, ACopyThatCrashedDoesNotBlockTheNext) {
   EXPECT_TRUE(fs::exists(ini()));
 }
 
+// A program folder whose data root does not fit GLO:RUTAPROG would lose Sorvane.ini and
+// name its files in another folder: the program says so, names it, and ends.
+TEST_F(ProgramBinaryTest, ProgramFolderTooLongIsRefusedByName) {
+  program_folder_ = suite_ / std::string(128, 'p') / "Dinarvex";
+  fs::create_directories(program_folder_);
+  const pid_t program = Start(false, (suite_ / "long.err").string());
+  EXPECT_EQ(ExitCode(program), 1);
+  const std::string shown = ReadWholeFile(suite_ / "long.err");
+  const std::string root = program_folder_.string() + "/..";
+  EXPECT_NE(shown.find("Problema: La ruta de la carpeta del programa es demasiado larga: " + root + " (" +
+                       std::to_string(root.size()) + " caracteres; caben 124)."),
+            std::string::npos)
+      << shown;
+  EXPECT_FALSE(fs::exists(ini()));  // stopped before anything was written
+}
+
 }  // namespace
 }  // namespace app

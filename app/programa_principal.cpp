@@ -30,10 +30,16 @@ void ProgramaPrincipal(WindowProcedure main_window) {
   }
 
   screen::SetBusyCursor(true);
-  GLO::RUTAPROG = DataRoot();
-  ReadSuiteSettings(runtime::JoinPath(GLO::RUTAPROG, kSuiteSettingsFile));
-  NameDiskFiles();
+  // A folder that does not fit its variable stops the program: cut, it would name
+  // another folder, and the program would read or create files there.
+  std::string refusal = SetDataRoot();
+  if (refusal.empty()) refusal = ReadSuiteSettings(runtime::JoinPath(GLO::RUTAPROG, kSuiteSettingsFile));
+  if (refusal.empty()) refusal = NameDiskFiles();
   screen::SetBusyCursor(false);
+  if (!refusal.empty()) {
+    screen::ShowError(refusal, "Problema");
+    Halt(1);
+  }
 
   {
     const FullWindowDragOff drag_off;

@@ -20,6 +20,7 @@
 #include "platform/runtime/single_instance.h"
 #include "platform/runtime/test_support.h"
 #include "platform/runtime/paths.h"
+#include "platform/ui/headless/headless_backend.h"
 
 namespace app {
 namespace {
@@ -104,11 +105,18 @@ TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
 
 TEST_F(ProgramTest, SecondCopyHaltsBeforeMainAndWritesNothing) {
   ASSERT_TRUE(runtime::CreateUniqueEvent(kProgramFileName));  // the first copy
-  testing::internal::CaptureStderr();
+  ui::HeadlessBackend screen;
   EXPECT_EQ(RunProgram(&RecordingMain), 0);
-  const std::string shown = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(seen.ran);
-  EXPECT_NE(shown.find("Oh no...: El programa ya está ejecutandose.."), std::string::npos) << shown;
+  // The beep, then the box: the screen had its turn between them.
+  EXPECT_EQ(screen.beeps(), std::vector<ui::Sound>{ui::Sound::Exclamation});
+  EXPECT_EQ(screen.yields(), 1);
+  ASSERT_EQ(screen.messages().size(), 1u);
+  const ui::MessageBox& box = screen.messages()[0].box;
+  EXPECT_EQ(box.text, "El programa ya está ejecutandose..");
+  EXPECT_EQ(box.caption, "Oh no...");
+  EXPECT_EQ(box.icon, ui::Icon::Information);
+  EXPECT_EQ(box.buttons, std::vector<std::string>{std::string(ui::kOkButton)});
   EXPECT_FALSE(fs::exists(suite_ / "Dinarvex" / "Dinarvex.INI"));
   EXPECT_EQ(catalogue::FileManagerOf(Table::ParameML), nullptr);  // freed at the thread's end
 }

@@ -1,21 +1,23 @@
 #include "app/screen.h"
 
-#include <iostream>
+#include "platform/ui/backend.h"
 
-// Until the window layer is part of the program, start-up shows its message on the
-// standard error stream; the icon, the cursor and the event loop belong to that layer.
+// Start-up's beep, yield and message go through the window layer, so that a second copy
+// shows its box on whichever screen the program runs. The application icon and the busy
+// cursor belong to the windows, none of which is open yet.
 namespace app::screen {
 
 void SetApplicationIcon(std::string_view) {}
 
-void BeepExclamation() { std::cerr << '\a'; }
+void BeepExclamation() { ui::Beep(ui::Sound::Exclamation); }
 
-void YieldOnce() {}
+void YieldOnce() { ui::Yield(); }
 
 int ShowInformation(std::string_view text, std::string_view caption) {
-  std::cerr << caption << ": " << text << std::endl;
-  return 1;
+  return ui::Message(text, caption, ui::Icon::Information);
 }
+
+int ShowError(std::string_view text, std::string_view caption) { return ShowInformation(text, caption); }
 
 void SetBusyCursor(bool) {}
 

@@ -13,6 +13,8 @@ void BeepExclamation();
 void YieldOnce();
 // MESSAGE with the information icon and one OK button; returns the button chosen (1).
 int ShowInformation(std::string_view text, std::string_view caption);
+// MESSAGE with the error icon and one OK button; returns the button chosen (1).
+int ShowError(std::string_view text, std::string_view caption);
 // The system wait cursor while busy, the normal one otherwise.
 void SetBusyCursor(bool busy);
 

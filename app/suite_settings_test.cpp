@@ -2,17 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/globals.h"
+#include "app/data_paths.h"
 #include "app/test_folder.h"
+#include "platform/runtime/command.h"
+#include "platform/runtime/cp1252.h"
 
 namespace app {
 namespace {
 
+namespace fs = std::filesystem;
+
 class SuiteSettingsTest : public testing::Test {
  protected:
-  void SetUp() override { InitGlobals(); }
+  void SetUp() override {
+    InitGlobals();
+    home_ = fs::current_path();
+  }
+  void TearDown() override { fs::current_path(home_); }
 
   std::string Write(const std::string& bytes) {
     const std::string path = folder_ + "/Sorvane.ini";
@@ -20,34 +30,36 @@ class SuiteSettingsTest : public testing::Test {
     return path;
   }
 
+  fs::path home_;
   TestFolder test_folder_;
   const std::string folder_ = test_folder_.path().string();
 };
 
 TEST_F(SuiteSettingsTest, EveryKeyGoesToItsGlobalAsWritten) {
-  ReadSuiteSettings(Write(
+  ASSERT_EQ(ReadSuiteSettings(Write(
       "[Otra]\r\nRutaDatos=NO\r\n"
       "[Sistemas]\r\n"
-      "RutaDatos=D:\\SUITE\\DADM   \r\n"
+      "RutaDatos=/SUITE/DADM   \r\n"
       "Copias=2\r\n"
       "tipofactura=Forma libre\r\n"
       "Reportes=D:\\SUITE\\REP\r\n"
       "Fotos=D:\\SUITE\\FOTOS\r\n"
       "chequefactura=1\r\n"
       "RutaTransfer=\\\\servidor\\transfer\r\n"
-      "RutaDatosNomina=D:\\SUITE\\DNOM\r\n"
-      "RutaDatosContabilidad=D:\\SUITE\\DCON01\r\n"
+      "RutaDatosNomina=/SUITE/DNOM\r\n"
+      "RutaDatosContabilidad=/SUITE/DCON01\r\n"
       "Estacion=CAJA01\r\n"
-      "usacaja=1\r\n"));
-  EXPECT_EQ(GLO::RUTADATOS.value(), "D:\\SUITE\\DADM");  // GETINI drops the blanks around a value
+      "usacaja=1\r\n")),
+            "");
+  EXPECT_EQ(GLO::RUTADATOS.value(), "/SUITE/DADM");  // GETINI drops the blanks around a value
   EXPECT_EQ(GLO::COPIAS, 2);
   EXPECT_EQ(GLO::TIPOFACTURA.value(), "Forma libre         ");
   EXPECT_EQ(GLO::REPORTES.value(), "D:\\SUITE\\REP");
   EXPECT_EQ(GLO::FOTOS.value(), "D:\\SUITE\\FOTOS");
   EXPECT_EQ(GLO::CHEQUEFACTURA, 1);
   EXPECT_EQ(GLO::RUTATRANSFER.value(), "\\\\servidor\\transfer");
-  EXPECT_EQ(GLO::RUTADATOSNOMINA.value(), "D:\\SUITE\\DNOM");
-  EXPECT_EQ(GLO::RUTADATOSCONTABILIDAD.value(), "D:\\SUITE\\DCON01");
+  EXPECT_EQ(GLO::RUTADATOSNOMINA.value(), "/SUITE/DNOM");
+  EXPECT_EQ(GLO::RUTADATOSCONTABILIDAD.value(), "/SUITE/DCON01");
   EXPECT_EQ(GLO::ESTACION.value(), "CAJA01");
   EXPECT_EQ(GLO::USACAJA, 1);
 }
@@ -56,7 +68,7 @@ TEST_F(SuiteSettingsTest, MissingFileOrKeysReadAsOneBlank) {
   for (const bool file_exists : {false, true}) {
     SCOPED_TRACE(file_exists ? "keys missing" : "file missing");
     InitGlobals();
-    ReadSuiteSettings(file_exists ? Write("[Sistemas]\r\nEstacion=C1\r\n") : folder_ + "/none.ini");
+    ASSERT_EQ(ReadSuiteSettings(file_exists ? Write("[Sistemas]\r\nEstacion=C1\r\n") : folder_ + "/none.ini"), "");
     EXPECT_EQ(GLO::RUTADATOS.value(), " ");
     EXPECT_EQ(GLO::RUTADATOSNOMINA.value(), " ");
     EXPECT_EQ(GLO::RUTADATOSCONTABILIDAD.value(), " ");
@@ -73,14 +85,93 @@ TEST_F(SuiteSettingsTest, NumbersAndLongValues) {
     uint8_t expected;
   } cases[] = {{"3", 3}, {" 7 ", 7}, {"255", 255}, {"2.9", 2}, {"256", 0}, {"-1", 0}, {"dos", 0}, {"", 0}};
   for (const Case& c : cases) {
-    ReadSuiteSettings(Write(std::string("[Sistemas]\r\nCopias=") + c.copias + "\r\n"));
+    ASSERT_EQ(ReadSuiteSettings(Write(std::string("[Sistemas]\r\nCopias=") + c.copias + "\r\n")), "");
     EXPECT_EQ(GLO::COPIAS, c.expected) << c.copias;
   }
 
-  const std::string long_path = "D:\\" + std::string(200, 'x');
-  ReadSuiteSettings(Write("[Sistemas]\r\nRutaDatos=" + long_path + "\r\nEstacion=CAJA-0001\r\n"));
-  EXPECT_EQ(GLO::RUTADATOS.value(), long_path.substr(0, 124));
+  ASSERT_EQ(ReadSuiteSettings(Write("[Sistemas]\r\nEstacion=CAJA-0001\r\n")), "");
   EXPECT_EQ(GLO::ESTACION.value(), "CAJA-0");
+}
+
+// A data path that does not fit its global is refused by name, never cut into another
+// folder's name; so is one with a byte that names no character.
+TEST_F(SuiteSettingsTest, DataPathThatDoesNotFitIsRefused) {
+  struct Case {
+    std::string line;
+    std::string refusal;  // empty when read
+  } cases[] = {
+      {"RutaDatos=/" + std::string(123, 'x'), ""},
+      {"RutaDatos=/" + std::string(124, 'x'),
+       "La ruta RutaDatos de Sorvane.ini es demasiado larga: /" + std::string(124, 'x') +
+           " (125 caracteres; caben 124)."},
+      // A relative path is counted with the data root in front of it.
+      {"RutaDatosNomina=" + std::string(106, 'n'),
+       "La ruta RutaDatosNomina de Sorvane.ini es demasiado larga: /suite/programa/../" + std::string(106, 'n') +
+           " (125 caracteres; caben 124)."},
+      {"RutaDatosContabilidad=/" + std::string(124, 'c'), ""},  // a CSTRING(126)
+      {"RutaDatos=/datos/a\x81",
+       "La ruta RutaDatos de Sorvane.ini tiene un carácter que la página de códigos 1252 no define: /datos/a\u0081"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    InitGlobals();
+    GLO::RUTAPROG = "/suite/programa/..";
+    EXPECT_EQ(ReadSuiteSettings(Write("[Sistemas]\r\n" + c.line + "\r\n")), c.refusal);
+    if (!c.refusal.empty()) {  // nothing stored, cut or not: empty, or the blank of a missing key
+      EXPECT_LE(GLO::RUTADATOS.value().size(), 1u);
+      EXPECT_LE(GLO::RUTADATOSNOMINA.value().size(), 1u);
+    }
+  }
+}
+
+// The suite's settings file as the program reads it and as the backup script reads it,
+// over values that used to part them: both must name the same folder. The program folder
+// is laid out by the install step; the script runs as the program runs it and copies
+// the folder's one record file.
+TEST_F(SuiteSettingsTest, ProgramAndBackupScriptFindTheSameFolder) {
+  const fs::path suite = folder_;
+  const fs::path program = suite / "Dinarvex";
+  ASSERT_EQ(runtime::RunCommand("sh " + (fs::path(DINARVEX_SOURCE_DIR) / "tools" / "install_layout.sh").string() +
+                                " " + program.string())
+                .exit_code,
+            0);
+  const std::string abs = suite.string() + "/Datos/";
+  struct Case {
+    std::string value;   // as written after "Rutadatos=", UTF-8 (stored in code page 1252)
+    std::string folder;  // the folder it names, from the suite's folder
+  } cases[] = {
+      {abs + "Plana", "Datos/Plana"},
+      {" \t" + abs + "Blancos \t ", "Datos/Blancos"},
+      {abs + "a=b==c", "Datos/a=b==c"},
+      {"=igual", "=igual"},
+      {abs + "Nómina año", "Datos/Nómina año"},
+      {"Datos/Euro€", "Datos/Euro€"},
+      {"Datos/Relativa", "Datos/Relativa"},
+      {"Datos/../Datos/Arriba", "Datos/Arriba"},
+      {abs + "a&b;c$d`e'f\"g!h%i|j", "Datos/a&b;c$d`e'f\"g!h%i|j"},
+      {"Datos/dos  blancos", "Datos/dos  blancos"},
+  };
+  fs::current_path(program);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const fs::path folder = suite / c.folder;
+    fs::create_directories(folder);
+    std::ofstream(folder / "CFPARAME.VQF", std::ios::binary) << c.folder;
+    Write("[Sistemas]\r\nRutadatos=" + runtime::Utf8ToCp1252(c.value) + "\r\n");
+
+    InitGlobals();
+    ASSERT_EQ(SetDataRoot(), "");
+    ASSERT_EQ(ReadSuiteSettings(suite / "Sorvane.ini"), "");
+    std::error_code error;
+    EXPECT_TRUE(fs::equivalent(GLO::RUTADATOS.value(), folder, error)) << GLO::RUTADATOS.value();
+
+    const fs::path copy = program / "CopiasREC" / "Dadm" / "CFPARAME.VQF";
+    fs::remove(copy);
+    ASSERT_EQ(runtime::RunCommand("cmd.exe /c .\\RESBACK.BAT,1").exit_code, 0);
+    EXPECT_EQ(ReadWholeFile(copy), c.folder);
+    fs::remove_all(folder);
+  }
+  fs::current_path(home_);
 }
 
 }  // namespace

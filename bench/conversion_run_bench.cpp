@@ -1,16 +1,36 @@
-// The conversion run over a generated suite, beside the record-file layer's plain walk
-// and rewrite of the same files in the same process.
+// The conversion run over a generated suite, beside three references run in the same
+// process on the same records:
 //
-//   conversion_run_bench [detmov_records]   (default 1000000)
+// - walk and rewrite with real changes: every record of the 16 tables read in key order,
+//   each converted amount's digits replaced by their nine's complement (so that every byte
+//   of every amount changes, as a conversion of these amounts changes them) and written
+//   back; no conversion. What the run costs beyond this is the conversion's own. It runs
+//   before and after the run, and the ratio takes the mean of the two.
+// - flat file rewritten in place: the same records one after the other in one flat file,
+//   each read, changed the same way and written back in file order, the file made durable
+//   every 100 ms like a write group. What the disk and the operating system cost.
+// - walk and rewrite unchanged: every record written back as read. SQLite writes no page
+//   whose content did not change, so this measures reading and the B-tree's search, not
+//   writing; kept for comparison with earlier figures.
+//
+// Also the peak resident memory of the run. With --fltk (under an X server, e.g. xvfb-run)
+// a copy of the suite, made before anything ran, is then converted once more under the real
+// windows, and the time spent updating controls and yielding to FLTK (which paints) is
+// given beside the headless run's.
+//
+//   conversion_run_bench [detmov_records] [--fltk]   (default 1000000: 1,401,200 records)
 //
 // DetMovML gets the given count, CpdocuML a fifth of it, InventML and Movbanco a tenth,
-// every other table 100 records.
+// every other table 100 records. The files lie in a new folder under $TMPDIR (or /tmp),
+// removed at the end.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,9 +41,12 @@
 #include "catalogue/disk_names.h"
 #include "catalogue/modules.h"
 #include "catalogue/table_managers.h"
+#include "platform/files/commit_groups.h"
 #include "platform/library/field_value.h"
 #include "platform/runtime/decimal.h"
+#include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/headless/headless_backend.h"
+#include "platform/ui/window.h"
 
 namespace {
 
@@ -45,8 +68,9 @@ int RecordsOf(Table table, int detmov) {
   }
 }
 
-// Record i: numbers i, texts "<i>", amounts growing with i.
-void Generate(Table table, int count) {
+// Record i: numbers i, texts "<i>", amounts growing with i. Each record is also appended to
+// the flat file `flat` (when it is open).
+void Generate(Table table, int count, int flat) {
   const files::RecordLayout& layout = catalogue::Def(table).layout;
   std::vector<uint8_t> record(layout.length);
   files::KeyedFile file(layout, record.data());
@@ -71,12 +95,28 @@ void Generate(Table table, int count) {
       std::fprintf(stderr, "%s: %s\n", path.c_str(), file.Detail().c_str());
       std::exit(1);
     }
+    if (flat >= 0 && write(flat, record.data(), record.size()) != static_cast<ssize_t>(record.size())) {
+      std::perror("flat file");
+      std::exit(1);
+    }
   }
   file.Close();
 }
 
-// Every record of every table read in key order and written back unchanged.
-long PlainWalkAndRewrite() {
+// Replaces every digit of the table's converted amounts by its nine's complement; the sign
+// half-byte stays.
+void ChangeAmounts(const app::ConvertedTable& t, uint8_t* record) {
+  for (const catalogue::FieldRef& f : t.amounts) {
+    uint8_t* field = record + f.offset;
+    const size_t size = runtime::DecimalFieldSize(f.digits);
+    for (size_t i = 0; i + 1 < size; ++i) field[i] = static_cast<uint8_t>(0x99 - field[i]);
+    field[size - 1] = static_cast<uint8_t>((0x90 - (field[size - 1] & 0xF0)) | (field[size - 1] & 0x0F));
+  }
+}
+
+// Every record of every table read in key order and written back, with its amounts changed
+// or as read.
+long WalkAndRewrite(bool change) {
   long records = 0;
   for (const app::ConvertedTable& t : app::ConvertedTables()) {
     const files::RecordLayout& layout = catalogue::Def(t.key.table).layout;
@@ -85,18 +125,109 @@ long PlainWalkAndRewrite() {
     file.Open(catalogue::DiskName(t.key.table));
     file.SetStart(t.key.index);
     while (!file.Eof() && file.Next() == 0) {
-      file.Put();
+      if (change) ChangeAmounts(t, record.data());
+      if (file.Put() != 0) {
+        std::fprintf(stderr, "%s: %s\n", file.Path().c_str(), file.Detail().c_str());
+        std::exit(1);
+      }
       ++records;
     }
-    file.Close();
+    if (file.Close() != 0) std::exit(1);
   }
   return records;
+}
+
+// The flat file's records, table by table in the run's order, each read, changed and
+// written back in place; made durable every commit interval and at the end.
+long FlatRewriteInPlace(int flat, const std::vector<int>& counts) {
+  long records = 0;
+  off_t offset = 0;
+  Clock::time_point synced = Clock::now();
+  for (size_t i = 0; i < app::ConvertedTables().size(); ++i) {
+    const app::ConvertedTable& t = app::ConvertedTables()[i];
+    std::vector<uint8_t> record(catalogue::Def(t.key.table).layout.length);
+    const auto length = static_cast<ssize_t>(record.size());
+    for (int n = 0; n < counts[i]; ++n, offset += length, ++records) {
+      if (pread(flat, record.data(), record.size(), offset) != length) std::exit(1);
+      ChangeAmounts(t, record.data());
+      if (pwrite(flat, record.data(), record.size(), offset) != length) std::exit(1);
+      if (Clock::now() - synced >= files::kCommitInterval) {
+        if (fdatasync(flat) != 0) std::exit(1);
+        synced = Clock::now();
+      }
+    }
+  }
+  if (fdatasync(flat) != 0) std::exit(1);
+  return records;
+}
+
+// The peak resident memory since the last ResetPeakMemory, in MB, from the kernel's
+// high-water mark (which clear_refs resets).
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double PeakMemoryMb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024;
+  }
+  return -1;
+}
+
+// The real windows driven as a person would drive them: the run button, "Si" and "Aceptar",
+// then the close box. Times the control updates and the yields.
+class ScriptedFltkBackend : public ui::FltkBackend {
+ public:
+  double show_seconds = 0, yield_seconds = 0;
+
+  ui::Input NextInput(ui::Window& window) override {
+    Poll(window);  // lets the window appear
+    if (clicked_) return {};
+    clicked_ = true;
+    const auto& controls = window.description().controls;
+    for (size_t i = 0; i < controls.size(); ++i) {
+      if (controls[i].name == "?BTN_EJECUTAR") return {ui::Input::Kind::Click, static_cast<int>(i + 1), {}, {}, 0};
+    }
+    return {};
+  }
+  int Message(const ui::MessageBox& /*box*/) override { return 1; }
+  void Show(ui::Window& window, int control) override {
+    const Clock::time_point start = Clock::now();
+    FltkBackend::Show(window, control);
+    show_seconds += Seconds(start);
+  }
+  void Yield() override {
+    const Clock::time_point start = Clock::now();
+    FltkBackend::Yield();
+    yield_seconds += Seconds(start);
+  }
+
+ private:
+  bool clicked_ = false;
+};
+
+// Sets every table's disk name to its file in `dir`.
+void UseSuiteIn(const fs::path& dir) {
+  catalogue::SetDiskName(Table::ParameML, (dir / "ParameML.VQF").string());
+  for (const app::ConvertedTable& t : app::ConvertedTables()) {
+    catalogue::SetDiskName(t.key.table, (dir / (std::string(catalogue::Def(t.key.table).label) + ".VQF")).string());
+  }
+}
+
+// The run as the user starts it, on the backend installed last.
+double TimedRun() {
+  catalogue::RelationManagerOf(Table::ParameML)->Open();
+  const Clock::time_point running = Clock::now();
+  app::EjecutaProceso();
+  const double seconds = Seconds(running);
+  catalogue::RelationManagerOf(Table::ParameML)->Close();
+  return seconds;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int detmov = argc > 1 ? std::atoi(argv[1]) : 1000000;
+  const bool fltk = argc > 2 && std::string(argv[2]) == "--fltk";
   const fs::path dir = fs::temp_directory_path() / ("conversion_run_bench_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   app::ErrorManagerGlobal.emplace();
@@ -104,34 +235,98 @@ int main(int argc, char** argv) {
 
   long records = 0;
   const Clock::time_point generating = Clock::now();
-  std::vector<Table> tables{Table::ParameML};
-  for (const app::ConvertedTable& t : app::ConvertedTables()) tables.push_back(t.key.table);
-  for (Table table : tables) {
-    catalogue::SetDiskName(table, (dir / (std::string(catalogue::Def(table).label) + ".VQF")).string());
-    const int count = table == Table::ParameML ? 1 : RecordsOf(table, detmov);
-    Generate(table, count);
-    if (table != Table::ParameML) records += count;
+  const std::string flat_path = (dir / "flat.dat").string();
+  const int flat = open(flat_path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (flat < 0) {
+    std::perror(flat_path.c_str());
+    return 1;
   }
-  std::printf("suite: %ld records in 16 tables, generated in %.1f s\n", records, Seconds(generating));
+  UseSuiteIn(dir);
+  Generate(Table::ParameML, 1, -1);
+  std::vector<int> counts;
+  for (const app::ConvertedTable& t : app::ConvertedTables()) {
+    counts.push_back(RecordsOf(t.key.table, detmov));
+    Generate(t.key.table, counts.back(), flat);
+    records += counts.back();
+  }
+  if (fdatasync(flat) != 0) return 1;
+  uintmax_t bytes = 0;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+    if (e.path().extension() == ".VQF") bytes += e.file_size();
+  }
+  std::printf("suite: %ld records in 16 tables, %.2f GB of record files (flat file %.2f GB), generated in %.1f s\n",
+              records, bytes / 1e9, fs::file_size(flat_path) / 1e9, Seconds(generating));
 
-  catalogue::RelationManagerOf(Table::ParameML)->Open();
-  ui::HeadlessBackend screen;
-  screen.Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar");
-  const Clock::time_point running = Clock::now();
-  app::EjecutaProceso();
-  const double run = Seconds(running);
-  catalogue::RelationManagerOf(Table::ParameML)->Close();
+  const fs::path copy = dir / "fltk";
+  if (fltk) {
+    fs::create_directories(copy);
+    for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+      if (e.path().extension() != ".VQF") continue;
+      // On disk before anything is timed, so that no commit of the run pays for the copy.
+      fs::copy_file(e.path(), copy / e.path().filename());
+      const int fd = open((copy / e.path().filename()).c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0 || fsync(fd) != 0) return 1;
+      close(fd);
+    }
+  }
 
-  const Clock::time_point walking = Clock::now();
-  const long walked = PlainWalkAndRewrite();
-  const double plain = Seconds(walking);
+  // The reference with changes runs before and after the run, and the run is set against
+  // their mean, so that a machine that slows or speeds up meanwhile favours neither.
+  Clock::time_point start = Clock::now();
+  const long changed_before = WalkAndRewrite(true);
+  const double changing_before = Seconds(start);
 
-  std::printf("conversion run:        %8.1f s  %9.0f records/s  (%d yields)\n", run, records / run, screen.yields());
-  std::printf("plain walk and rewrite: %7.1f s  %9.0f records/s  (%ld records)\n", plain, walked / plain, walked);
-  std::printf("ratio run / plain: %.2f\n", run / plain);
+  int yields = 0;
+  double run = 0, peak_mb = 0;
+  {
+    ui::HeadlessBackend screen;
+    screen.Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar");
+    ResetPeakMemory();
+    run = TimedRun();
+    peak_mb = PeakMemoryMb();
+    yields = screen.yields();
+  }
+
+  start = Clock::now();
+  const long changed = WalkAndRewrite(true);
+  const double changing_after = Seconds(start);
+  const double changing = (changing_before + changing_after) / 2;
+
+  start = Clock::now();
+  const long flat_records = FlatRewriteInPlace(flat, counts);
+  const double flat_seconds = Seconds(start);
+  close(flat);
+
+  start = Clock::now();
+  const long unchanged = WalkAndRewrite(false);
+  const double unchanging = Seconds(start);
+
+  const auto line = [](const char* what, double seconds, long n) {
+    std::printf("%-44s %7.1f s  %6.2f us/record  (%ld records)\n", what, seconds, seconds * 1e6 / n, n);
+  };
+  line("conversion run:", run, records);
+  line("walk and rewrite, amounts changed, before:", changing_before, changed_before);
+  line("walk and rewrite, amounts changed, after:", changing_after, changed);
+  line("flat file rewritten in place:", flat_seconds, flat_records);
+  line("walk and rewrite, unchanged (no writes):", unchanging, unchanged);
+  std::printf("ratio run / walk and rewrite with changes (mean):  %.2f\n", run / changing);
+  std::printf("ratio walk and rewrite (mean) / flat in place:     %.2f\n", changing / flat_seconds);
+  std::printf("peak resident memory of the run:            %.1f MB  (%d yields)\n", peak_mb, yields);
+
+  if (fltk) {
+    UseSuiteIn(copy);
+    ScriptedFltkBackend windows;
+    const double shown = TimedRun();
+    line("conversion run under FLTK:", shown, records);
+    std::printf("  of it updating controls %.1f s (%.1f%%), yielding and painting %.1f s (%.1f%%)\n",
+                windows.show_seconds, 100 * windows.show_seconds / shown, windows.yield_seconds,
+                100 * windows.yield_seconds / shown);
+    std::printf("ratio run under FLTK / headless run:        %.2f\n", shown / run);
+  }
 
   catalogue::CatalogKill();
   app::ErrorManagerGlobal.reset();
   fs::remove_all(dir);
-  return walked == records ? 0 : 1;
+  return changed_before == records && changed == records && flat_records == records && unchanged == records ? 0
+                                                                                                           : 1;
 }

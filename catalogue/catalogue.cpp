@@ -21,7 +21,14 @@ void ModuleConstruct(Context& context, std::span<const TableDef> module) {
       slot.memo_storage.emplace_back(memo.size, 0);
       slot.memos.push_back(slot.memo_storage.back().data());
     }
-    slot.file = std::make_unique<files::KeyedFile>(def.layout, slot.record.data(), slot.memos);
+    if (def.driver == Driver::Flat) {
+      slot.driver = std::make_unique<library::FlatDriver>(def.layout.length, slot.record.data());
+    } else {
+      auto keyed =
+          std::make_unique<library::KeyedDriver>(def.layout, slot.record.data(), slot.memos);
+      slot.keyed_file = &keyed->file();
+      slot.driver = std::move(keyed);
+    }
     slot.file_manager_ref = std::make_unique<TableFileManager>(def, slot, context);
     slot.relation_manager_ref = std::make_unique<TableRelationManager>(def, slot, context);
     slot.relation_manager_ref->Construct();
@@ -78,7 +85,7 @@ TableRelationManager* RelationManagerOf(Table table) {
 
 files::KeyedFile* FileOf(Table table) {
   TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->file.get() : nullptr;
+  return slot != nullptr ? slot->keyed_file : nullptr;
 }
 
 uint8_t* RecordOf(Table table) {

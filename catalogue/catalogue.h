@@ -24,6 +24,7 @@ void CatalogKill();
 // This thread's objects of a table; null before CatalogInit and after CatalogKill.
 TableFileManager* FileManagerOf(Table table);
 TableRelationManager* RelationManagerOf(Table table);
+// The keyed file of a table on the keyed driver; null for one on the flat driver.
 files::KeyedFile* FileOf(Table table);
 uint8_t* RecordOf(Table table);
 uint8_t* MemoOf(Table table, int memo);

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "catalogue/disk_names.h"
@@ -15,6 +18,9 @@
 #include "catalogue/name_variables.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
+#include "platform/files/commit_groups.h"
+#include "platform/files/fault_vfs.h"
+#include "platform/files/test_process.h"
 #include "platform/library/bindings.h"
 #include "platform/runtime/test_support.h"
 
@@ -28,6 +34,13 @@ using library::kLevelNotify;
 struct RecordingDisplay : library::MessageDisplay {
   std::vector<std::string> texts;
   void Show(int, std::string_view, std::string_view text) override { texts.emplace_back(text); }
+};
+
+// Another station: the drivers' helper process, or the catalogue's own.
+class Station : public files::test::TestProcess {
+ public:
+  explicit Station(std::vector<std::string> args, const char* program = FILES_TEST_HELPER)
+      : TestProcess(program, std::move(args)) {}
 };
 
 // A catalogue whose tables all have their files in a fresh folder, which is also the
@@ -64,6 +77,27 @@ class CatalogueTest : public ::testing::Test {
     Fm(table).Close();
   }
 
+  // Class 1 of the gym with its clients a, b and c.
+  void AddClassOfThree() {
+    Add(Table::GYMHClases, [] { SetText(GYMHC::CODCLASES, "1"); });
+    for (const char* client : {"a", "b", "c"}) {
+      Add(Table::GYMDClases, [&] {
+        SetText(GYMDC::CODCLASES, "1");
+        SetText(GYMDC::CODIGO, client);
+      });
+    }
+  }
+
+  // Deletes through the file manager the record that `key` finds after `fill` sets it.
+  template <class Fill>
+  void Erase(Table table, int key, Fill fill) {
+    ASSERT_EQ(Fm(table).Open(), kLevelBenign);
+    fill();
+    ASSERT_EQ(Fm(table).TryFetch(key), kLevelBenign) << Def(table).label;
+    ASSERT_EQ(Fm(table).Remove(), kLevelBenign);
+    Fm(table).Close();
+  }
+
   // The values of `field` over the table, in the order of its first key.
   std::vector<std::string> Column(const FieldRef& field) {
     TableFileManager& fm = Fm(field.table);
@@ -73,6 +107,16 @@ class CatalogueTest : public ::testing::Test {
     while (fm.Next() == kLevelBenign) values.push_back(GetText(field));
     fm.Close();
     return values;
+  }
+
+  // The names of the files in the test's folder, but for the journals of open writes.
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder_)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.ends_with("-journal")) names.insert(name);
+    }
+    return names;
   }
 
   fs::path folder_, previous_;
@@ -163,7 +207,7 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
                                              ? Fm(def.alias_of).LastRead()
                                              : fm.LastRead();
     if (def.layout.keys.empty()) {
-      EXPECT_EQ(FileOf(table)->Records(), 1);
+      EXPECT_EQ(fm.file()->Records(), 1);
     }
     for (size_t key = 0; key < def.layout.keys.size(); ++key) {
       std::memset(RecordOf(table), 0, def.layout.length);
@@ -174,6 +218,29 @@ TEST_F(CatalogueTest, EveryTableWritesAndReadsBackByEachKey) {
     }
     EXPECT_EQ(fm.Close(), kLevelBenign);
   }
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+// The table declared for the flat driver goes through it: its file holds the records one
+// after the other in the order they were added, and nothing else.
+TEST_F(CatalogueTest, TheFlatTableKeepsItsRecordsOneAfterTheOther) {
+  TableFileManager& fm = Fm(Table::OneRecord);
+  ASSERT_EQ(fm.Open(), kLevelBenign);
+  for (const char* value : {"a", "b", "c"}) {
+    ASSERT_EQ(fm.PrimeRecord(), kLevelBenign);
+    SetText(ONE::FIRSTFIELD, value);
+    ASSERT_EQ(fm.Insert(), kLevelBenign);
+  }
+  ASSERT_EQ(fm.SetStart(0), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  ASSERT_EQ(fm.Next(), kLevelBenign);
+  SetText(ONE::FIRSTFIELD, "B");
+  ASSERT_EQ(fm.Put(), kLevelBenign);
+  fm.Close();
+  EXPECT_EQ(Column(ONE::FIRSTFIELD), (std::vector<std::string>{"a", "B", "c"}));
+  std::ifstream disk(DiskName(Table::OneRecord), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(disk), {}};
+  EXPECT_EQ(bytes, "aBc");
   EXPECT_TRUE(display_.texts.empty());
 }
 
@@ -478,6 +545,212 @@ TEST_F(CatalogueTest, ARefusedUpdatePutsTheLinkedFieldsBack) {
   ASSERT_EQ(display_.texts.size(), 1u);
   EXPECT_EQ(display_.texts[0].rfind("Este registro es referenciado por SERBaremosC. Campos", 0), 0u);
   scales.Close();
+}
+
+// What a refused change must leave: the tables as they were, and one message saying so.
+static std::string NothingChanged(Table table, const char* error) {
+  return "No se pudo grabar en el archivo " + DiskName(table) + ". Error: " + error +
+         ". No se modificó ningún registro.";
+}
+
+// A rename whose cascade a child refuses, after the first write (the child's file fails
+// on disk once the parent is written) or before it (a child's new key is taken), leaves
+// every table as it was; the same rename then goes through whole.
+TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
+  files::test::FaultVfs disk;
+  Add(Table::EntidadGeo1, [] { SetText(ENG1::NOMBREEGEO1, "A"); });
+  for (const char* name : {"x", "y", "z"}) {
+    Add(Table::EntidadGeo2, [&] {
+      SetText(ENG2::NOMBREEGEO1, "A");
+      SetText(ENG2::NOMBREEGEO2, name);
+    });
+  }
+  TableRelationManager& regions = Rm(Table::EntidadGeo1);
+  ASSERT_EQ(regions.Open(), kLevelBenign);
+  auto rename = [&] {
+    SetText(ENG1::NOMBREEGEO1, "A");
+    EXPECT_EQ(Fm(Table::EntidadGeo1).TryFetch(ENG1::KEYENG101.index), kLevelBenign);
+    SetText(ENG1::NOMBREEGEO1, "C");
+    return regions.Update();
+  };
+
+  disk.Fail(DiskName(Table::EntidadGeo2) + "-journal", files::test::FaultVfs::Fault::kWriteError);
+  EXPECT_EQ(rename(), kLevelNotify);
+  disk.Clear();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], NothingChanged(Table::EntidadGeo2, "File System Error"));
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"A", "A", "A"}));
+
+  Add(Table::EntidadGeo2, [] {
+    SetText(ENG2::NOMBREEGEO1, "C");  // an orphan that holds the new key of (A, y)
+    SetText(ENG2::NOMBREEGEO2, "y");
+  });
+  EXPECT_EQ(rename(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 2u);
+  EXPECT_EQ(display_.texts[1], NothingChanged(Table::EntidadGeo2, "Key Value Already Exists"));
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"A"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"A", "A", "A", "C"}));
+
+  Erase(Table::EntidadGeo2, ENG2::KEYENG201.index, [] {
+    SetText(ENG2::NOMBREEGEO1, "C");
+    SetText(ENG2::NOMBREEGEO2, "y");
+  });
+  EXPECT_EQ(rename(), kLevelBenign);
+  EXPECT_EQ(Column(ENG1::NOMBREEGEO1), (std::vector<std::string>{"C"}));
+  EXPECT_EQ(Column(ENG2::NOMBREEGEO1), (std::vector<std::string>{"C", "C", "C"}));
+  regions.Close();
+  EXPECT_EQ(display_.texts.size(), 2u);
+}
+
+// Another station in the middle of a write on a child table: the delete waits for it as a
+// write does, then deletes nothing, not even the parent.
+TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing) {
+  AddClassOfThree();
+  Station station({"write-hold", DiskName(Table::GYMDClases)});
+  ASSERT_EQ(station.ReadLine(), "writing");
+
+  TableRelationManager& classes = Rm(Table::GYMHClases);
+  ASSERT_EQ(classes.Open(), kLevelBenign);
+  SetText(GYMHC::CODCLASES, "1");
+  ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
+  EXPECT_EQ(classes.Delete(), kLevelNotify);
+  station.Kill();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], NothingChanged(Table::GYMDClases, "File Is Already Locked"));
+  EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(Column(GYMDC::CODIGO), (std::vector<std::string>{"a", "b", "c"}));
+
+  SetText(GYMHC::CODCLASES, "1");
+  ASSERT_EQ(Fm(Table::GYMHClases).TryFetch(GYMHC::KEYGYMH01.index), kLevelBenign);
+  EXPECT_EQ(classes.Delete(), kLevelBenign);
+  EXPECT_TRUE(Column(GYMHC::CODCLASES).empty());
+  EXPECT_TRUE(Column(GYMDC::CODIGO).empty());
+  classes.Close();
+}
+
+// A process killed in the middle of a cascade, after the parent's delete and at the first
+// write to the child table: the next open finds every table as it was.
+TEST_F(CatalogueTest, ADeleteKilledInItsMiddleLeavesEveryTableAsItWas) {
+  AddClassOfThree();
+  Station station({"delete-class", folder_.string()}, CATALOGUE_TEST_HELPER);
+  ASSERT_EQ(station.ReadLine(), "stalled");
+  // Well past the grouped commits' interval: a write that the cascade did not hold in its
+  // transaction would be on disk by now.
+  std::this_thread::sleep_for(3 * files::kCommitInterval);
+  station.Kill();
+  EXPECT_EQ(Column(GYMHC::CODCLASES), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(Column(GYMDC::CODIGO), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(display_.texts.empty());
+}
+
+TEST_F(CatalogueTest, ADeleteThroughAnAliasKeepsItsTablesRelations) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Add(Table::SaldoBancos, [] { SetText(SAB::CODIGO, "B1"); });
+  TableRelationManager& alias = Rm(Table::BAN1Alias);
+  ASSERT_EQ(alias.Open(), kLevelBenign);
+  auto remove = [&] {
+    SetText(ABAN1::CODIGO, "B1");
+    EXPECT_EQ(Fm(Table::BAN1Alias).TryFetch(0), kLevelBenign);
+    return alias.Delete();
+  };
+  EXPECT_EQ(remove(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0],
+            "Este registro es referenciado por SaldoBancos. Este registro no puede ser eliminado "
+            "mientras exista la referencia.");
+  EXPECT_EQ(Column(BAN::CODIGO), (std::vector<std::string>{"B1"}));
+  EXPECT_EQ(Column(SAB::CODIGO), (std::vector<std::string>{"B1"}));
+
+  Erase(Table::SaldoBancos, SAB::KEYSAB01.index, [] { SetText(SAB::CODIGO, "B1"); });
+  EXPECT_EQ(remove(), kLevelBenign);
+  EXPECT_TRUE(Column(BAN::CODIGO).empty());
+  alias.Close();
+}
+
+// With only the tables that start-up names having a disk name, a product's delete walks
+// past the temporary tables as empty ones, and creates no file whether refused or done.
+TEST_F(CatalogueTest, ADeleteWalksPastTablesWithoutADiskNameAndCreatesNoFile) {
+  std::set<Table> named;
+  for (const DiskFile& file : DiskFiles()) named.insert(file.table);
+  for (size_t i = 0; i < kTableCount; ++i) {
+    const TableDef& def = Def(static_cast<Table>(i));
+    if (named.count(def.is_alias ? def.alias_of : def.id) == 0) SetDiskName(def.id, "");
+  }
+  Add(Table::InventML, [] { SetText(INV::CODPRO, "P1"); });
+  Add(Table::DetMovML, [] {
+    SetText(DET::CONTROL, "D1");
+    SetText(DET::CODPRO, "P1");
+  });
+  const std::set<std::string> files = Files();
+  TableRelationManager& products = Rm(Table::InventML);
+  ASSERT_EQ(products.Open(), kLevelBenign);
+  auto remove = [&] {
+    SetText(INV::CODPRO, "P1");
+    EXPECT_EQ(Fm(Table::InventML).TryFetch(INV::KEYINV01.index), kLevelBenign);
+    return products.Delete();
+  };
+  EXPECT_EQ(remove(), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0].rfind("Este registro es referenciado por DetMovML.", 0), 0u);
+  EXPECT_EQ(Files(), files);
+
+  Erase(Table::DetMovML, DET::KEYDET01.index, [] { SetText(DET::CONTROL, "D1"); });
+  EXPECT_EQ(remove(), kLevelBenign);
+  EXPECT_TRUE(Column(INV::CODPRO).empty());
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(display_.texts.size(), 1u);
+  products.Close();
+}
+
+// A parent table without a file, or without a disk name, holds no value: the check fails
+// quietly without a report, with message 16 with one, and creates nothing either way.
+TEST_F(CatalogueTest, AMustExistCheckOnAMissingParentFileCreatesNothing) {
+  Fm(Table::ProCliML).PrimeRecord();
+  SetText(PRO::NOMBREEGEO2, "Zulia");
+  const std::set<std::string> files = Files();
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  EXPECT_TRUE(display_.texts.empty());
+  EXPECT_EQ(Fm(Table::ProCliML).ValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "El valor del campo Nombre entidad geografica 2 debe hallarse en "
+                               "el archivo EntidadGeo2.");
+  SetDiskName(Table::EntidadGeo2, "");
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelNotify);
+  EXPECT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(Fm(Table::EntidadGeo2).open_count(), 0);
+}
+
+// A parent file that fails to be read is reported as such, not taken for a missing value.
+TEST_F(CatalogueTest, AMustExistCheckOnAnUnreadableParentReportsTheFile) {
+  files::test::FaultVfs disk;
+  Add(Table::EntidadGeo2, [] { SetText(ENG2::NOMBREEGEO2, "Zulia"); });
+  ASSERT_EQ(Fm(Table::EntidadGeo2).Open(), kLevelBenign);
+  ASSERT_EQ(Fm(Table::EntidadGeo2).SetStart(0), kLevelBenign);  // opened now
+  Fm(Table::ProCliML).PrimeRecord();
+  SetText(PRO::NOMBREEGEO2, "Zulia");
+  disk.Fail(DiskName(Table::EntidadGeo2), files::test::FaultVfs::Fault::kReadError);
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), library::kLevelFatal);
+  disk.Clear();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], "No se pudo abrir el archivo " + DiskName(Table::EntidadGeo2) +
+                                   ". Error: File System Error.");
+  EXPECT_EQ(Fm(Table::ProCliML).TryValidateField(PRO::NOMBREEGEO2.index), kLevelBenign);
+  Fm(Table::EntidadGeo2).Close();
+}
+
+// An open that another station's share mode refuses waits, up to the lock-recovery time,
+// for that station to close the file.
+TEST_F(CatalogueTest, AnOpenRefusedByAnotherStationWaitsForItToClose) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Station station({"deny-write", DiskName(Table::Bancos), "300"});
+  ASSERT_EQ(station.ReadLine(), "opened");
+  ASSERT_EQ(Fm(Table::Bancos).Open(), kLevelBenign);
+  SetText(BAN::CODIGO, "B1");
+  EXPECT_EQ(Fm(Table::Bancos).TryFetch(BAN::KEYBAN01.index), kLevelBenign);
+  Fm(Table::Bancos).Close();
+  EXPECT_TRUE(display_.texts.empty());
 }
 
 TEST_F(CatalogueTest, ParametersKeepTheirReservedBytesThroughAWrite) {

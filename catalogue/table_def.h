@@ -62,10 +62,14 @@ struct RelationDecl {
   std::span<const Link> links;
 };
 
+// The driver that reads and writes the table's file.
+enum class Driver : uint8_t { Keyed, Flat };
+
 struct TableDef {
   Table id;
   const char* label;
   const char* prefix;
+  Driver driver;
   files::RecordLayout layout;
   std::span<const KeyInfo> keys;  // one per layout.keys entry
   bool is_alias;

@@ -57,7 +57,7 @@ int TableFileManager::UseFile(int kind) {
     int level = UseFile(kUsePrepare);
     if (level != kLevelBenign) return level;
   } else if (!initialized()) {
-    InitFile(slot_.file.get(), context_.errors);
+    InitFile(slot_.driver.get(), context_.errors);
     SetCreate(def_.create);
     SetLockRecover(10);
     for (size_t i = 0; i < def_.keys.size(); ++i) {
@@ -97,22 +97,27 @@ int TableFileManager::RunCheck(const FieldCheck& check, int result, bool report)
 }
 
 // The parent table is opened for the lookup (a counted open, so one already open stays so)
-// and its buffer, position and state are put back afterwards.
+// and its buffer, position and state are put back afterwards. A parent without a disk name
+// or without a file holds no value: it is neither created nor reported as an open error.
 int TableFileManager::CheckInFile(const FieldCheck& check, bool report) {
   FileManager& parent = *context_[check.parent].file_manager;
-  int result = parent.Open();
+  bool present = false;
+  int result = parent.OpenIfPresent(&present);
   if (result != kLevelBenign) return result;
-  std::unique_ptr<Saved> saved = parent.SaveFile();
-  for (const Assignment& assignment : check.assignments) {
-    library::CopyField(def_.layout.fields[assignment.from_field], buffer(),
-                       parent.layout()->fields[assignment.parent_field], parent.buffer());
+  result = kLevelNotify;
+  if (present) {
+    std::unique_ptr<Saved> saved = parent.SaveFile();
+    for (const Assignment& assignment : check.assignments) {
+      library::CopyField(def_.layout.fields[assignment.from_field], buffer(),
+                         parent.layout()->fields[assignment.parent_field], parent.buffer());
+    }
+    result = parent.TryFetch(check.parent_key);
+    parent.RestoreFile(*saved, true);
+    parent.Close();
   }
-  result = parent.TryFetch(check.parent_key);
-  if (result != kLevelBenign && report) {
+  if (result == kLevelNotify && report) {
     result = errors()->ThrowMessage(library::kMsgNotInFile, check.message);
   }
-  parent.RestoreFile(*saved, true);
-  parent.Close();
   return result;
 }
 

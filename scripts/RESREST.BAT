@@ -13,30 +13,41 @@ cd /d "%Ruta%" || exit /b 1
 for /f "delims=" %%V in ('call ini.cmd ..\..\Sorvane.ini Sistemas Rutadatos') do set "Rutadatos=%%V"
 for /f "delims=" %%V in ('call ini.cmd ..\..\Sorvane.ini Sistemas RutaDatosContabilidad') do set "RutaDatosContabilidad=%%V"
 for /f "delims=" %%V in ('call ini.cmd ..\..\Sorvane.ini Sistemas RutaDatosNomina') do set "RutaDatosNomina=%%V"
-echo Ruta :  %Ruta%
-echo Admin:  %Rutadatos%
-echo Contab: %RutaDatosContabilidad%
-echo Nomina: %RutaDatosNomina%
+rem The paths are shown and used through delayed expansion only, so that no character of
+rem them runs as a command.
+setlocal EnableDelayedExpansion
+echo Ruta :  !Ruta!
+echo Admin:  !Rutadatos!
+echo Contab: !RutaDatosContabilidad!
+echo Nomina: !RutaDatosNomina!
+endlocal
 echo.
 set "Log=%Ruta%\ReconverREST.log"
 type nul> "%Log%"
-call :Copia Administrativo "%Rutadatos%" Dadm
-call :Copia Contabilidad "%RutaDatosContabilidad%" DCon01
-call :Copia Nomina "%RutaDatosNomina%" DNom
+call :Copia Administrativo Rutadatos Dadm
+call :Copia Contabilidad RutaDatosContabilidad DCon01
+call :Copia Nomina RutaDatosNomina DNom
 goto Fin
 
-rem One data area: %1 its title, %2 its data path, %3 its subfolder of the backup folder.
+rem One data area: %1 its title, %2 the name of the variable holding its data path, %3 its
+rem subfolder of the backup folder. A relative data path counts from the suite's folder,
+rem the folder of Sorvane.ini.
 :Copia
+setlocal EnableDelayedExpansion
+set "Datos=!%~2!"
 echo Restaurando archivos de %~1
->>"%Log%" echo Restaurando archivos de %~1
->>"%Log%" echo ===================================
+>>"!Log!" echo Restaurando archivos de %~1
+>>"!Log!" echo ===================================
 rem An empty path would mean the root folder of the drive: that area is left alone.
-if "%~2"=="" (
-  >>"%Log%" echo Ruta de datos no definida en Sorvane.ini
+if "!Datos!"=="" (
+  >>"!Log!" echo Ruta de datos no definida en Sorvane.ini
 ) else (
-  >>"%Log%" 2>&1 copy /Y "%Ruta%\%~3\*.vqf" "%~2\"
+  pushd "!Ruta!\..\.."
+  >>"!Log!" 2>&1 copy /Y "!Ruta!\%~3\*.vqf" "!Datos!\"
+  popd
 )
 echo.
+endlocal
 goto :eof
 
 :Fin

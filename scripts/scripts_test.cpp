@@ -205,15 +205,18 @@ TEST_F(Suite, SettingsReaderMatchesSectionAndKeyExactly) {
       {"section with a trailing blank", "[Sistemas] \r\nRutadatos=/datos\r\n", ""},
       {"section left", "[Sistemas]\r\nCopias=S\r\n[Otros]\r\nRutadatos=/otros\r\n", ""},
       {"comment", "[Sistemas]\r\n;Rutadatos=/viejo\r\n", ""},
-      {"value cut at the next =", "[Sistemas]\r\nRutadatos=/a=b\r\n", "/a\n"},
-      {"run of = counts as one", "[Sistemas]\r\nRutadatos==/a\r\n", "/a\n"},
+      {"every = after the first is the value's", "[Sistemas]\r\nRutadatos=/a=b==c\r\n", "/a=b==c\n"},
+      {"= right after the first", "[Sistemas]\r\nRutadatos==/a\r\n", "=/a\n"},
+      {"blanks and tabs around the value", "[Sistemas]\r\nRutadatos= \t/a b \t\r\n", "/a b\n"},
+      {"code page 1252 bytes", "[Sistemas]\r\nRutadatos=/n\xF3mina\x80\r\n", "/nómina€\n"},
+      {"byte the code page leaves undefined", "[Sistemas]\r\nRutadatos=/a\x81\r\n", ""},
       {"every match printed", "[Sistemas]\r\nRutadatos=/a\r\n\r\nRutadatos=/b\r\n", "/a\n/b\n"},
-      {"no =", "[Sistemas]\r\nRutadatos\r\n", "\n"},
+      {"no =", "[Sistemas]\r\nRutadatos\r\n", ""},
   };
   for (const Case& c : cases) {
     WriteSettings(c.settings);
     int exit_code = -1;
-    EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos",
+    EXPECT_EQ(Output("cd CopiasREC && sh ./ini.sh ../../Sorvane.ini Sistemas Rutadatos 2>/dev/null",
                      &exit_code),
               c.printed)
         << c.name;

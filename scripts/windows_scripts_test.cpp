@@ -59,4 +59,24 @@ TEST(WindowsScripts, AreCodePage1252WithCrLfAndNoFinalLineBreak) {
   }
 }
 
+// A value expanded with "%" is parsed again, so that a "&" in a data path runs what follows
+// it; the copy scripts reach the data paths through delayed expansion ("!") only, and the
+// settings reader takes each line with delayed expansion off, so that a "!" stays.
+TEST(WindowsScripts, ExpandTheDataPathsOnlyWithDelayedExpansion) {
+  for (const char* name : {"RESBACK.BAT", "RESREST.BAT"}) {
+    const std::string bytes = Read(kSource / "scripts" / name);
+    for (const char* variable : {"Rutadatos", "RutaDatosContabilidad", "RutaDatosNomina", "Datos"}) {
+      EXPECT_EQ(bytes.find(std::string("%") + variable + "%"), std::string::npos) << name << " " << variable;
+    }
+    EXPECT_NE(bytes.find("echo Admin:  !Rutadatos!\r\n"), std::string::npos) << name;
+    EXPECT_NE(bytes.find("call :Copia Administrativo Rutadatos Dadm\r\n"), std::string::npos) << name;
+  }
+  const std::string reader = Read(kSource / "scripts" / "ini.cmd");
+  const size_t off = reader.find("setlocal EnableExtensions DisableDelayedExpansion\r\n");
+  const size_t take = reader.find("  set \"line=%%L\"\r\n  setlocal EnableDelayedExpansion\r\n");
+  EXPECT_NE(off, std::string::npos);
+  EXPECT_NE(take, std::string::npos);
+  EXPECT_LT(off, take);
+}
+
 }  // namespace

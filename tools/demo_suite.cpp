@@ -74,6 +74,15 @@ std::string WriteDemoSuite(const DemoSuite& suite) {
                          catalogue::SetText(catalogue::PAR::NOMBRE, suite.company);
                        });
   }
+  if (error.empty() && suite.products > 0) {
+    error = WriteTable(Table::InventML, admin / "IVPROSER.VQF", suite.products, [](int i) {
+      const std::string number = std::to_string(1000000 + i).substr(1);
+      catalogue::SetText(catalogue::INV::CODPRO, "P" + number);
+      catalogue::SetText(catalogue::INV::DESCRIP1, "Producto de demostración " + number);
+      catalogue::SetText(catalogue::INV::COSTOACT, std::to_string(100000 + i) + ".00");
+      catalogue::SetText(catalogue::INV::PRECIO1, std::to_string(150000 + i) + ".00");
+    });
+  }
   catalogue::CatalogKill();
   return error;
 }

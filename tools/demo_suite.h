@@ -19,6 +19,7 @@ struct DemoSuite {
   std::vector<DemoUser> users;  // no users table at all when empty
   bool parameters_record = true;
   std::string company;
+  int products = 0;  // inventory records, so that a conversion run lasts long enough to watch
 };
 
 // The users of the demo: one who may log in, one who lacks a right.

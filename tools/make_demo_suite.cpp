@@ -1,14 +1,18 @@
-// Builds the demo suite in the folder given: make_demo_suite SUITE_FOLDER
+// Builds the demo suite in the folder given, with as many inventory records as asked
+// (none by default): make_demo_suite SUITE_FOLDER [PRODUCTS]
 #include <cstdio>
+#include <cstdlib>
 
 #include "tools/demo_suite.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "uso: %s CARPETA_DE_LA_SUITE\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "uso: %s CARPETA_DE_LA_SUITE [PRODUCTOS]\n", argv[0]);
     return 2;
   }
-  const std::string error = tools::WriteDemoSuite(tools::StandardDemo(argv[1]));
+  tools::DemoSuite suite = tools::StandardDemo(argv[1]);
+  if (argc == 3) suite.products = std::atoi(argv[2]);
+  const std::string error = tools::WriteDemoSuite(suite);
   if (!error.empty()) {
     std::fprintf(stderr, "No se pudo crear la suite de demostración: %s\n", error.c_str());
     return 1;

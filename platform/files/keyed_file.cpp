@@ -2,12 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/files/commit_groups.h"
@@ -16,6 +18,7 @@
 #include "platform/files/os_file.h"
 #include "platform/files/sqlite_statement.h"
 #include "platform/files/stored_layout.h"
+#include "platform/runtime/paths.h"
 #include "platform/runtime/text.h"
 
 namespace files {
@@ -37,6 +40,21 @@ using Clock = std::chrono::steady_clock;
 
 // How long a write waits for another station's commit before it gives up with 32.
 constexpr int kBusyTimeoutMs = 10000;
+// How long the check for a station that holds the file waits: far longer than any commit,
+// far shorter than a write that would wait behind a station that keeps the file.
+constexpr int kHoldCheckTimeoutMs = 2000;
+
+// Pages of new files. A record of 1 to 3 KB fills a small page alone and spills into
+// overflow pages; 64 KB pages hold tens of records, so that a walk that rewrites them in key
+// order writes each page (and journals it) once for many records. Measured on a conversion
+// run's rewrite: half the time of the default 4 KB.
+constexpr char kPageSizePragma[] = "PRAGMA page_size = 65536";
+
+// The page cache of an open file, in KiB (a negative cache_size counts KiB). A write group
+// of about 100 ms rewrites some tens of MB of pages; with SQLite's default 2 MB the cache
+// spills dirty pages to the file in mid-group, with an extra sync of the journal each time.
+// Pages are taken as they are used, so a file that is only looked up costs little.
+constexpr char kCacheSizePragma[] = "PRAGMA cache_size = -65536";
 
 // One record as the file holds it, with its column of the key it was read by.
 struct Row {
@@ -47,6 +65,11 @@ struct Row {
 };
 
 std::string LockFilePath(const std::string& path) { return path + ".lck"; }
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind(runtime::kPathSeparator);
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
 
 // Memos are stored without their trailing NUL bytes; reading pads them back.
 std::string_view TrimmedMemo(const uint8_t* memo, uint32_t size) {
@@ -124,6 +147,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Serialises the owner's calls against the background commit.
   std::mutex mutex_;
   int code_ = kNoError;
+  int recover_seconds_ = 0;  // SetRecover
   std::string detail_;
   std::string path_;
 
@@ -132,7 +156,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
     OsFile lock_file;
-    if (int rc = lock_file.Open(LockFilePath(path_), true); rc != kNoError) return FailCode(rc);
+    if (int rc = OpenLockFile(&lock_file); rc != kNoError) return rc;
     int result = lock_file.TakeSoleShare();
     if (result != kNoError) {
       Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
@@ -147,8 +171,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
     if (int rc = CheckReadWrite(path_); rc != kNoError) return FailCode(rc);
-    if (int rc = lock_file_.Open(LockFilePath(path_), true); rc != kNoError) return FailCode(rc);
-    if (int rc = lock_file_.TakeOpenShare(mode); rc != kNoError) {
+    if (int rc = OpenLockFile(&lock_file_); rc != kNoError) return rc;
+    if (int rc = TakeOpenShareWaiting(mode); rc != kNoError) {
       ReleaseHandles();
       return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
     }
@@ -160,9 +184,21 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return code;
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (int code = SetDurability(); code != kNoError) {
+      ReleaseHandles();
+      return code;
+    }
+    sqlite3_exec(db_, kCacheSizePragma, nullptr, nullptr, nullptr);  // a smaller cache only costs time
     // Reading the layout also rolls back what a crashed writer left half done.
     std::string difference;
     rc = CompareLayout(db_, layout_, &difference);
+    std::string cut_short;
+    if (rc == SQLITE_OK && difference.empty()) rc = CheckWholePages(&cut_short);
+    if (!cut_short.empty()) {
+      const int code = Done(kFileSystemError, cut_short);
+      ReleaseHandles();
+      return code;
+    }
     if (rc == SQLITE_OK && difference.empty()) rc = PrepareStatements();
     if (rc != SQLITE_OK || !difference.empty()) {
       int code;
@@ -191,8 +227,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ == nullptr) return Done(kFileNotOpen);
     int result = TakePendingError();
     if (in_group_ && EndGroup(true) != SQLITE_OK && group_writes_) {
-      result = Done(kFileSystemError, "No se pudieron confirmar las últimas escrituras en " + path_ +
-                                          " (" + sqlite3_errmsg(db_) + ")");
+      result = Done(kFileSystemError, LostWritesDetail(group_failure_));
     }
     if (whole_locked_) lock_file_.UnlockWholeFile();
     const std::string detail = detail_;
@@ -200,12 +235,26 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(result, result == kNoError ? std::string() : detail);
   }
 
+  int Commit() {
+    if (db_ == nullptr) return Done(kFileNotOpen);
+    if (int rc = TakePendingError(); rc != kNoError) return rc;
+    if (!in_group_) return Done(kNoError);
+    const bool writes = group_writes_;
+    const int rc = EndGroup(true);
+    if (rc == SQLITE_OK || !writes) return Done(kNoError);
+    if (in_group_) return FailSql(rc);  // busy: the group stays for a later commit
+    return Done(kFileSystemError, LostWritesDetail(group_failure_));
+  }
+
   bool IsOpen() const { return db_ != nullptr; }
+
+  bool PositionKnown() const { return db_ != nullptr && !damaged_ && key_ >= 0 && !read_failed_; }
 
   int Set(int key) {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
     key_ = key;
     bound_ = EncodeKeyValue(layout_, layout_.keys[key], record_);
+    read_failed_ = false;
     return Done(kNoError);
   }
 
@@ -213,6 +262,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
     key_ = key;
     bound_.clear();  // below every column
+    read_failed_ = false;
     return Done(kNoError);
   }
 
@@ -264,12 +314,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::vector<std::string> columns(layout_.keys.size());
     const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      bool differs = false;
-      for (const KeyPart& part : layout_.keys[k].parts) {
-        const FieldDecl& f = layout_.fields[part.field];
-        differs = differs || std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0;
-      }
-      if (!differs) continue;
+      if (!KeyDiffers(k, old_record)) continue;
       changed |= uint64_t{1} << k;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
@@ -294,6 +339,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return RecordChangedSinceRead();
     }
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    ++group_write_count_;
+    if (progress_open_) {
+      if (int code = MarkDone(); code != kNoError) return code;
+    }
     return Succeeded();
   }
 
@@ -322,6 +371,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     ++next_id_;
     current_id_ = id;
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
+    ++group_write_count_;
     return Succeeded();
   }
 
@@ -339,6 +389,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return RecordChangedSinceRead();
     }
     current_id_ = 0;
+    ++group_write_count_;
     return Succeeded();
   }
 
@@ -436,18 +487,219 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
   }
 
+  // One attempt at the write turn, with a short wait: a station in a commit lets go within
+  // it, one that keeps the file does not.
+  int CheckNotHeldByAnotherStation() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    sqlite3_busy_timeout(db_, kHoldCheckTimeoutMs);
+    const int rc = BeginWrite();
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (rc == kFileLocked) {
+      return Done(kFileLocked, "El archivo " + path_ + " está tomado por otra estación, que lo mantiene en una escritura");
+    }
+    return rc == kNoError ? Done(kNoError) : rc;
+  }
+
+  // ---- The progress of a pass (tables progress_runs and progress_records) ----
+
+  int ReadProgress(Progress* progress) {
+    *progress = {};
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    bool present = false;
+    if (int rc = ProgressTablesPresent(&present); rc != kNoError || !present) {
+      return rc != kNoError ? rc : Succeeded();
+    }
+    Statement last_run;
+    int rc = last_run.Prepare(db_, "SELECT pass, ended IS NOT NULL AND left = 0 FROM progress_runs ORDER BY run DESC LIMIT 1");
+    if (rc == SQLITE_OK) rc = last_run.Step();
+    if (rc == SQLITE_ROW) {
+      progress->pass = last_run.Text(0);
+      progress->complete = last_run.Int(1) != 0;
+    }
+    last_run.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    Statement marked;
+    rc = marked.Prepare(db_, "SELECT count(*) FROM progress_records");
+    if (rc == SQLITE_OK) rc = marked.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    progress->marked = marked.Int(0);
+    marked.Reset();
+    return Succeeded();
+  }
+
+  // The run's row and the switch from another pass are committed before any record is
+  // written, so that no mark can ever belong to a run the file does not hold.
+  int BeginProgress(std::string_view pass) {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (progress_open_) return Done(kNoError);
+    progress_pass_ = pass;
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
+    int rc = sqlite3_exec(db_,
+                          "CREATE TABLE IF NOT EXISTS progress_runs (run INTEGER PRIMARY KEY, pass TEXT NOT NULL,"
+                          " started TEXT NOT NULL, ended TEXT, left INTEGER);"
+                          "CREATE TABLE IF NOT EXISTS progress_records (run INTEGER NOT NULL, id INTEGER NOT NULL);",
+                          nullptr, nullptr, nullptr);
+    std::string stored_pass;
+    Statement s;
+    if (rc == SQLITE_OK) rc = s.Prepare(db_, "SELECT pass FROM progress_runs ORDER BY run DESC LIMIT 1");
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc == SQLITE_ROW) stored_pass = s.Text(0);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
+    s.Reset();
+    progress_marked_.clear();
+    if (rc == SQLITE_OK && stored_pass > pass) {
+      // Passes are named by their start: a later one's marks are never given up for an
+      // earlier one, whose run would convert those records again.
+      EndGroup(true, true);
+      return Done(kFileSystemError, "El archivo " + path_ + " guarda el avance de una conversión posterior (" +
+                                        stored_pass + ")");
+    }
+    if (rc == SQLITE_OK && stored_pass != pass) {
+      rc = sqlite3_exec(db_, "DELETE FROM progress_records; DELETE FROM progress_runs;", nullptr, nullptr, nullptr);
+    } else if (rc == SQLITE_OK) {
+      if ((rc = s.Prepare(db_, "SELECT id FROM progress_records")) == SQLITE_OK) {
+        while ((rc = s.Step()) == SQLITE_ROW) progress_marked_.push_back(s.Int(0));
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+        s.Reset();
+      }
+      std::sort(progress_marked_.begin(), progress_marked_.end());
+    }
+    if (rc == SQLITE_OK) rc = s.Prepare(db_, "INSERT INTO progress_runs (pass, started) VALUES (?1, " + kNow + ")");
+    if (rc == SQLITE_OK) {
+      s.BindText(1, pass);
+      rc = s.Step() == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
+      s.Reset();
+    }
+    progress_run_ = sqlite3_last_insert_rowid(db_);
+    progress_mark_ = std::make_unique<Statement>();
+    if (rc == SQLITE_OK) rc = progress_mark_->Prepare(db_, "INSERT INTO progress_records (run, id) VALUES (?1, ?2)");
+    if (rc != SQLITE_OK) {
+      const int code = FailSql(rc);
+      if (in_group_) EndGroup(true, true);
+      return code;
+    }
+    if (int code = Commit(); code != kNoError) return code;
+    progress_open_ = true;
+    return Done(kNoError);
+  }
+
+  bool Marked() const {
+    return progress_open_ && std::binary_search(progress_marked_.begin(), progress_marked_.end(), current_id_);
+  }
+
+  // Without an open run (it could not begin) only the count is made.
+  int EndProgress(int64_t* left) {
+    *left = -1;
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (!progress_open_) return CountUnmarked(left);
+    progress_open_ = false;
+    progress_marked_.clear();
+    if (int rc = BeginWrite(); rc != kNoError) return rc;
+    if (int rc = CountUnmarked(left); rc != kNoError) return rc;
+    Statement s;
+    int rc = s.Prepare(db_, "UPDATE progress_runs SET ended = " + kNow + ", left = ?1 WHERE run = ?2");
+    if (rc == SQLITE_OK) {
+      s.Bind(1, *left);
+      s.Bind(2, progress_run_);
+      rc = s.Step();
+      s.Reset();
+    }
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    if (int code = Commit(); code != kNoError) {
+      // The group went back with its marks: the count is made again from what the file holds.
+      const std::string detail = detail_;
+      CountUnmarked(left);
+      return Done(code, detail);
+    }
+    return Done(kNoError);
+  }
+
+  // Whether the buffer holds another value than `old_record` in a component of key k.
+  bool KeyDiffers(size_t k, const uint8_t* old_record) const {
+    for (const KeyPart& part : layout_.keys[k].parts) {
+      const FieldDecl& f = layout_.fields[part.field];
+      if (std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0) return true;
+    }
+    return false;
+  }
+
+  // Put's check of the unique keys whose value the buffer changes, without the write.
+  int CheckPut() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (current_id_ == 0) return Done(kRecordNotAvailable);
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if (!KeyDiffers(k, old_record)) continue;
+      const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
+      if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
+    }
+    return Done(kNoError);
+  }
+
+  // The cascade's transaction: a write group that only its owner ends. The background
+  // committer, the due check of Succeeded and a peer's request all leave it open.
+  int BeginTransaction() {
+    if (int rc = Ready(); rc != kNoError) return rc;
+    if (in_transaction_) return Done(kNoError);
+    if (in_group_) {
+      const int rc = EndGroup(true);
+      if (rc != SQLITE_OK) return FailSql(rc);
+    }
+    EndPeerGroups(identity_, this);
+    // Exclusive from the start: other stations' readers wait (as for any commit) while the
+    // change runs, and in exchange its commit never waits for one of them.
+    int rc = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return FailSql(rc);
+    rc = st_->max_id.Step();
+    next_id_ = st_->max_id.Int(0) + 1;
+    st_->max_id.Reset();
+    if (rc != SQLITE_ROW) {
+      const int code = FailSql(rc);
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      return code;
+    }
+    StartGroup(true);
+    in_transaction_ = true;
+    return Done(kNoError);
+  }
+
+  int CommitTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    if (!in_group_) {
+      // A failed write made SQLite roll the whole transaction back.
+      return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
+    }
+    const int rc = EndGroup(true);
+    if (rc == SQLITE_OK) return Done(kNoError);
+    const int code = FailSql(rc);
+    if (in_group_) EndGroup(true, true);
+    return code;
+  }
+
+  int RollbackTransaction() {
+    if (!in_transaction_) return Done(kNoError);
+    in_transaction_ = false;
+    ahead_.reset();
+    if (!in_group_) return Done(kNoError);
+    const int rc = EndGroup(true, true);
+    return rc == SQLITE_OK ? Done(kNoError) : FailSql(rc);
+  }
+
   bool EndGroupIfIdle(bool due_only) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!in_group_) return true;
+    if (in_transaction_) return false;  // its owner commits it
     if (due_only && Clock::now() - group_start_ < kCommitInterval) return false;
     const bool writes = group_writes_;
     const int rc = EndGroup(!due_only);
     if (rc == SQLITE_OK || !writes) return !in_group_;
     if (in_group_) return false;  // still open (another station reading): try again later
     pending_error_ = kFileSystemError;
-    pending_detail_ = "Error de sistema de archivos en " + path_ + ": se perdieron escrituras (" +
-                      sqlite3_errmsg(db_) + ")";
+    pending_detail_ = LostWritesDetail(group_failure_);
     return true;
   }
 
@@ -458,6 +710,119 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     std::deque<Statement> first_in_range;  // per key: the first record of a value's range
     std::map<uint64_t, Statement> updates;  // by the set of key columns written
   };
+
+  // SQLite's local time of day, to the microsecond, as the progress tables store it.
+  inline static const std::string kNow = "strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')";
+
+  int ProgressTablesPresent(bool* present) {
+    Statement s;
+    int rc = s.Prepare(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'progress_runs'");
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    *present = s.Int(0) != 0;
+    s.Reset();
+    return kNoError;
+  }
+
+  // The records that no mark of the pass last begun names (every record when the file's
+  // marks are of another pass), within the current transaction.
+  int CountUnmarked(int64_t* left) {
+    if (int rc = BeginRead(); rc != kNoError) return rc;
+    bool present = false;
+    if (int rc = ProgressTablesPresent(&present); rc != kNoError) return rc;
+    Statement s;
+    int rc = s.Prepare(db_, present ? "SELECT count(*) FROM records WHERE id NOT IN (SELECT id FROM progress_records "
+                                      "WHERE run IN (SELECT run FROM progress_runs WHERE pass = ?1))"
+                                    : "SELECT count(*) FROM records");
+    if (rc == SQLITE_OK && present) s.BindText(1, progress_pass_);
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc != SQLITE_ROW) return FailSql(rc);
+    *left = s.Int(0);
+    s.Reset();
+    return Done(kNoError);
+  }
+
+  // The mark of the record just written, in its transaction. A mark that cannot be written
+  // takes the whole group back: a record written but not marked would be converted again.
+  int MarkDone() {
+    Statement& s = *progress_mark_;
+    s.Bind(1, progress_run_);
+    s.Bind(2, current_id_);
+    const int rc = s.Step();
+    const std::string cause = rc == SQLITE_DONE ? std::string() : SqlMessage(rc);
+    s.Reset();
+    if (rc == SQLITE_DONE) return kNoError;
+    if (in_group_) {
+      if (sqlite3_get_autocommit(db_) == 0) GiveUpGroup();
+      in_group_ = false;
+      UnregisterOpenGroup(this);
+    }
+    return Done(kFileSystemError, LostWritesDetail(cause));
+  }
+
+  // The detail of a write group that went back: its commit failed, or SQLite undid it. The
+  // count comes first, so that a line cut to its width still tells it.
+  std::string LostWritesDetail(const std::string& cause) const {
+    const std::string error = "error de sistema de archivos en " + path_ + ": " + cause;
+    if (group_write_count_ == 0) return "Error de sistema de archivos en " + path_ + " (" + cause + ")";
+    if (group_write_count_ == 1) {
+      return "Se perdió 1 escritura aún no confirmada: ese registro volvió a su valor anterior (" + error + ")";
+    }
+    return "Se perdieron " + std::to_string(group_write_count_) +
+           " escrituras aún no confirmadas: esos registros volvieron a sus valores anteriores (" + error + ")";
+  }
+
+  // Rolls the open transaction back. If even that fails, the connection cannot be trusted
+  // with further writes; closing it lets SQLite's journal restore the file.
+  void GiveUpGroup() {
+    st_->rollback.Step();
+    st_->rollback.Reset();
+    if (sqlite3_get_autocommit(db_) == 0) {
+      damaged_ = true;
+      damage_detail_ = "No se pudieron deshacer las escrituras no confirmadas en " + path_ +
+                       "; cierre el archivo para que se restablezca";
+    }
+  }
+
+  // A record whose bytes do not fit the layout. The position steps past it, so that a walk
+  // can go on with the next record, and nothing else of the file is given up; the buffer
+  // holds no record to write.
+  int BadRecord(const Row& row) {
+    bound_ = row.column;
+    current_id_ = 0;
+    return Done(kFileSystemError, "El registro " + std::to_string(row.id) + " de " + path_ +
+                                      " está dañado: tiene " + std::to_string(row.data.size()) +
+                                      " bytes y su estructura pide " + std::to_string(layout_.length));
+  }
+
+  // The journal and sync settings of every open, rather than the library's defaults: the
+  // rollback journal (never WAL, which shared network folders cannot carry), and EXTRA
+  // sync, under which a commit that has returned survives a power cut: the journal is
+  // synced before the file is written, the file before the journal is deleted, and the
+  // folder after that deletion, so that the journal cannot come back and undo the commit.
+  // A file another program switched to WAL is taken back to the journal; while such a
+  // program keeps it open that cannot be done, and the file is refused.
+  int SetDurability() {
+    std::string mode;
+    sqlite3_busy_timeout(db_, kHoldCheckTimeoutMs);
+    int rc = sqlite3_exec(
+        db_, "PRAGMA journal_mode=DELETE",
+        [](void* out, int, char** values, char**) {
+          *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "";
+          return 0;
+        },
+        &mode, nullptr);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if ((rc == SQLITE_OK && mode != "delete") || (rc & 0xFF) == SQLITE_BUSY) {
+      return Done(kAccessDenied, "El archivo " + path_ + " está en modo WAL y otro programa lo tiene abierto; " +
+                                     "ciérrelo y vuelva a intentarlo, pues este archivo solo se usa con el diario " +
+                                     "de reversión");
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return kNoError;
+    if ((rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT) return FailDamaged(rc);
+    return FailSql(rc);
+  }
 
   // Another instance rewrote or deleted the record after this one read it.
   int RecordChangedSinceRead() {
@@ -510,15 +875,83 @@ class KeyedFile::Impl final : public CommitGroupOwner {
         if (db_ != nullptr && sqlite3_system_errno(db_) != 0) return FailErrno(sqlite3_system_errno(db_));
         return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
     }
-    std::string detail = "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")";
     if (in_group_ && sqlite3_get_autocommit(db_) != 0) {
       // SQLite rolled the open group back: its earlier writes are lost, say so.
       in_group_ = false;
       UnregisterOpenGroup(this);
-      if (group_writes_) detail += "; se perdieron las escrituras aún no confirmadas";
+      if (group_writes_) return Done(kFileSystemError, LostWritesDetail(SqlMessage(rc)));
     }
-    return Done(kFileSystemError, detail);
+    return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
   }
+
+  // The share of Open, waiting up to the recovery time for an opener whose mode excludes
+  // this one to close.
+  int TakeOpenShareWaiting(int mode) {
+    const auto deadline = Clock::now() + std::chrono::seconds(recover_seconds_);
+    int rc;
+    while ((rc = lock_file_.TakeOpenShare(mode)) == kAccessDenied && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return rc;
+  }
+
+  // A quick look at the structure at open: the file must be exactly the whole pages that
+  // its header counts. SQLite rounds a file cut short up to whole pages and, when the cut
+  // is small, reads and writes it as if nothing were missing; such a file is refused here
+  // as damaged (*cut_short says how). The check runs under a read lock, so that no writer
+  // changes the size meanwhile.
+  int CheckWholePages(std::string* cut_short) {
+    int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    int64_t pages = 0, page_size = 0;
+    auto number = [&](const char* sql, int64_t* out) {
+      if (rc != SQLITE_OK) return;
+      Statement s;
+      rc = s.Prepare(db_, sql);
+      if (rc == SQLITE_OK) rc = s.Step() == SQLITE_ROW ? SQLITE_OK : SQLITE_ERROR;
+      if (rc == SQLITE_OK) *out = s.Int(0);
+    };
+    number("PRAGMA page_count", &pages);
+    number("PRAGMA page_size", &page_size);
+    int64_t size = 0;
+    if (rc == SQLITE_OK && SizeOfFile(path_, &size) == kNoError && size != pages * page_size) {
+      *cut_short = "El archivo " + path_ + " está dañado: mide " + std::to_string(size) +
+                   " bytes y debería medir " + std::to_string(pages * page_size);
+    }
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return rc;
+  }
+
+  // The lock file beside the data file, created when missing, never through a link.
+  int OpenLockFile(OsFile* file) {
+    const std::string lock_path = LockFilePath(path_);
+    if (file->OpenLockFile(lock_path) == kNoError) return kNoError;
+    return FailBesideFile(file->SystemError(), lock_path);
+  }
+
+  // A failure to create or open `file`, a file beside the data file (its lock file, the
+  // new file of Create): the message names that file, or the folder when it is the cause.
+  int FailBesideFile(int error, const std::string& file) {
+    const std::string folder = FolderOf(path_);
+    if (IsLinkRefusal(error)) {
+      return Done(kAccessDenied, "El archivo de bloqueo " + file + " es un enlace simbólico y no se usa");
+    }
+    switch (CodeForSystemError(error, file)) {
+      case kFileNotFound:
+      case kPathNotFound:
+        return Done(kPathNotFound, "No existe la carpeta " + folder);
+      case kAccessDenied:
+        if (FolderRefusesNewFile(file, folder)) {
+          return Done(kAccessDenied, "No se puede crear el archivo " + file + ": la carpeta " +
+                                         folder + " no admite escritura");
+        }
+        return Done(kAccessDenied, "Acceso denegado al archivo " + file);
+      default:
+        return Done(kFileSystemError, "Error de sistema de archivos en " + file + " (" +
+                                          SystemErrorText(error) + ")");
+    }
+  }
+
 
   int CheckKeysOrderable() {
     for (const KeyDecl& key : layout_.keys) {
@@ -560,6 +993,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(temporary.c_str(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, SchemaSql(layout_).c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = WriteLayout(db, layout_);
@@ -569,7 +1003,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
       RemoveFile(temporary);
-      if (system_error != 0) return FailErrno(system_error);
+      if (system_error != 0) return FailBesideFile(system_error, temporary);
       return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
     }
     if (int code = MoveOver(temporary, path_); code != kNoError) {
@@ -670,12 +1104,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   // Reads the record that follows the position into ahead_ (empty past the end).
   int FetchAhead() {
+    read_failed_ = true;
     if (int rc = BeginRead(); rc != kNoError) return rc;
     Statement& s = st_->after[key_];
     s.Bind(1, bound_);
     Row row;
     const int rc = StepRow(s, &row);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    read_failed_ = false;
     ahead_.emplace(rc == SQLITE_ROW ? std::optional<Row>(std::move(row)) : std::nullopt);
     ahead_key_ = key_;
     ahead_bound_ = bound_;
@@ -693,7 +1129,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   int Load(const Row& row) {
-    if (row.data.size() != layout_.length) return FailDamaged(SQLITE_CORRUPT);
+    if (row.data.size() != layout_.length) return BadRecord(row);
     std::memcpy(record_, row.data.data(), layout_.length);
     for (size_t m = 0; m < memos_.size(); ++m) {
       const uint32_t size = layout_.memos[m].size;
@@ -742,6 +1178,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   void StartGroup(bool writes) {
     in_group_ = true;
     group_writes_ = writes;
+    group_write_count_ = 0;
     ++group_serial_;
     group_start_ = Clock::now();
     RegisterOpenGroup(this);
@@ -752,8 +1189,14 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int EndGroup(bool unregister, bool roll_back = false) {
     Statement& s = roll_back ? st_->rollback : st_->commit;
     const int rc = s.Step();
+    if (rc != SQLITE_DONE) group_failure_ = SqlMessage(rc);
     s.Reset();
-    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) return rc;
+    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) {
+      if ((rc & 0xFF) == SQLITE_BUSY) return rc;
+      // A commit that cannot complete (a full disk, an I/O error) is given up whole rather
+      // than kept open to grow: its writes go back, and the error says how many.
+      GiveUpGroup();
+    }
     in_group_ = false;
     if (unregister) UnregisterOpenGroup(this);
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
@@ -762,10 +1205,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
   // writes were lost.
   int Succeeded() {
-    if (in_group_ && Clock::now() - group_start_ >= kCommitInterval) {
+    if (in_group_ && !in_transaction_ && Clock::now() - group_start_ >= kCommitInterval) {
       const bool writes = group_writes_;
       const int rc = EndGroup(true);
-      if (rc != SQLITE_OK && !in_group_ && writes) return FailSql(rc);
+      if (rc != SQLITE_OK && !in_group_ && writes) return Done(kFileSystemError, LostWritesDetail(group_failure_));
     }
     return Done(kNoError);
   }
@@ -774,6 +1217,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   void ReleaseHandles() {
     if (in_group_) UnregisterOpenGroup(this);
     if (db_ != nullptr) LeavePeers(identity_, this);
+    progress_mark_.reset();
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -781,6 +1225,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     whole_locked_ = false;
     damaged_ = false;
     in_group_ = false;
+    read_failed_ = false;
+    progress_open_ = false;
+    progress_marked_.clear();
+    in_transaction_ = false;
     ahead_.reset();
     current_id_ = 0;
     key_ = -1;
@@ -803,6 +1251,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   bool in_group_ = false;     // a transaction is open
   bool group_writes_ = false;  // and it is a write group
+  int64_t group_write_count_ = 0;  // records written in the group
+  std::string group_failure_;      // SQLite's account of the last commit that failed
+  bool in_transaction_ = false;  // and a cascade's transaction (BeginTransaction)
   uint64_t group_serial_ = 0;
   Clock::time_point group_start_;
   int64_t next_id_ = 0;
@@ -811,6 +1262,15 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   std::string bound_;     // the position: Next reads the first column above it
   int64_t current_id_ = 0;  // the record last read or added, 0 for none
   std::string current_data_;
+
+  bool read_failed_ = false;  // the last read of the walk failed where it stands
+
+  // The open run of a pass, between BeginProgress and EndProgress.
+  bool progress_open_ = false;
+  std::string progress_pass_;  // the pass last begun, open or not
+  int64_t progress_run_ = 0;
+  std::unique_ptr<Statement> progress_mark_;
+  std::vector<int64_t> progress_marked_;  // sorted: the records marked before this run
 
   std::optional<std::optional<Row>> ahead_;
   int ahead_key_ = -1;
@@ -841,9 +1301,24 @@ int KeyedFile::Put() { LOCKED(Put()); }
 int KeyedFile::Add() { LOCKED(Add()); }
 int KeyedFile::Delete() { LOCKED(Delete()); }
 int KeyedFile::Records() { LOCKED(Records()); }
+int KeyedFile::Commit() { LOCKED(Commit()); }
+bool KeyedFile::PositionKnown() const { LOCKED(PositionKnown()); }
+int KeyedFile::CheckNotHeldByAnotherStation() { LOCKED(CheckNotHeldByAnotherStation()); }
+int KeyedFile::ReadProgress(Progress* progress) { LOCKED(ReadProgress(progress)); }
+int KeyedFile::BeginProgress(std::string_view pass) { LOCKED(BeginProgress(pass)); }
+bool KeyedFile::Marked() const { LOCKED(Marked()); }
+int KeyedFile::EndProgress(int64_t* left) { LOCKED(EndProgress(left)); }
 int KeyedFile::Lock(int seconds) { LOCKED(Lock(seconds)); }
 int KeyedFile::Unlock() { LOCKED(Unlock()); }
 int KeyedFile::NextAutoIncrement(int key) { LOCKED(NextAutoIncrement(key)); }
+int KeyedFile::CheckPut() { LOCKED(CheckPut()); }
+void KeyedFile::SetRecover(int seconds) {
+  std::lock_guard lock(impl_->mutex_);
+  impl_->recover_seconds_ = seconds;
+}
+int KeyedFile::BeginTransaction() { LOCKED(BeginTransaction()); }
+int KeyedFile::CommitTransaction() { LOCKED(CommitTransaction()); }
+int KeyedFile::RollbackTransaction() { LOCKED(RollbackTransaction()); }
 std::unique_ptr<KeyedFile::State> KeyedFile::Save() const {
   auto state = std::make_unique<State>();
   std::lock_guard lock(impl_->mutex_);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/files/errors.h"
+#include "platform/files/test_process.h"
 #include "platform/files/test_table.h"
 #include "platform/runtime/test_support.h"
 
@@ -19,17 +20,11 @@ namespace {
 
 using test::Table;
 
-// The helper process (files_test_helper) with its standard output on a pipe.
-class Helper : public runtime::test::ChildProcess {
+// The drivers' helper process (files_test_helper).
+class Helper : public test::TestProcess {
  public:
-  explicit Helper(std::vector<std::string> args) : ChildProcess(WithProgram(std::move(args))) {
+  explicit Helper(std::vector<std::string> args) : TestProcess(FILES_TEST_HELPER, std::move(args)) {
     EXPECT_TRUE(Started());
-  }
-
- private:
-  static std::vector<std::string> WithProgram(std::vector<std::string> args) {
-    args.insert(args.begin(), FILES_TEST_HELPER);
-    return args;
   }
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -290,6 +291,53 @@ TEST_F(KeyedFileTest, DamagedFileGivesFileSystemErrorAndIsNotWritten) {
     EXPECT_NE(detail.find(path), std::string::npos) << detail;
     EXPECT_EQ(std::filesystem::file_size(path), before);
   }
+}
+
+// A file cut by a single byte still reads as whole pages to SQLite, which would take
+// writes into it; the open refuses it and leaves it as it is.
+TEST_F(KeyedFileTest, AFileCutShortByOneByteIsRefusedAtOpen) {
+  Table t;
+  std::vector<std::pair<int32_t, std::string>> rows;
+  for (int i = 0; i < 200; ++i) rows.emplace_back(i, "registro");
+  CreateWith(t, rows);
+  ASSERT_EQ(t.file.Close(), 0);
+  const auto size = std::filesystem::file_size(path_);
+  std::filesystem::resize_file(path_, size - 1);
+  EXPECT_EQ(t.file.Open(path_), kFileSystemError);
+  EXPECT_EQ(t.file.Detail(), "El archivo " + path_ + " está dañado: mide " +
+                                 std::to_string(size - 1) + " bytes y debería medir " +
+                                 std::to_string(size));
+  EXPECT_FALSE(t.file.IsOpen());
+  EXPECT_EQ(std::filesystem::file_size(path_), size - 1);
+}
+
+// A lock file that is a symbolic link is refused, by Create and by Open, and the link's
+// target is never created; a lock file that cannot be opened is named as the cause.
+TEST_F(KeyedFileTest, ALockFileThatIsALinkIsRefusedAndOneThatFailsIsNamed) {
+  Table t;
+  CreateWith(t, {{1, "uno"}});
+  ASSERT_EQ(t.file.Close(), 0);
+  const std::string lock = path_ + ".lck";
+  const std::filesystem::path target = dir_ / "elsewhere" / "planted";
+  std::filesystem::create_directories(target.parent_path());
+  struct Case {
+    std::function<void()> plant;
+    std::string detail;
+  };
+  const Case cases[] = {
+      {[&] { std::filesystem::create_symlink(target, lock); },
+       "El archivo de bloqueo " + lock + " es un enlace simbólico y no se usa"},
+      {[&] { std::filesystem::create_directory(lock); }, "Acceso denegado al archivo " + lock},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(lock);
+    c.plant();
+    EXPECT_EQ(t.file.Open(path_), kAccessDenied);
+    EXPECT_EQ(t.file.Detail(), c.detail);
+    EXPECT_EQ(t.file.Create(path_), kAccessDenied);
+    EXPECT_EQ(t.file.Detail(), c.detail);
+  }
+  EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 // A text numbered key (a CSTRING counts as a number, so "10" follows "9") with a memo

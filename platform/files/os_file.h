@@ -33,8 +33,15 @@ class OsFile {
   // Opens `path` (UTF-8) for reading and writing; with `create`, a missing file is made.
   // Programs this one starts never inherit the file.
   int Open(const std::string& path, bool create);
+  // Opens a lock file as Open with `create` does, but never through a symbolic link (nor,
+  // on Windows, any other reparse point): in a shared folder anyone who may write there
+  // could otherwise make the program create or write a file anywhere it may. A link is
+  // refused with a system error that IsLinkRefusal tells.
+  int OpenLockFile(const std::string& path);
   bool IsOpen() const;
   int Close();
+  // The platform's error number of the last Open or OpenLockFile that failed.
+  int SystemError() const { return system_error_; }
 
   // All of `length` bytes at `offset`; a short transfer is kFileSystemError.
   int ReadAt(void* data, size_t length, int64_t offset);
@@ -46,14 +53,20 @@ class OsFile {
   // Create) needs it alone. 5 when another opener's mode excludes this one.
   int TakeOpenShare(int mode);
   int TakeSoleShare();
+  // True when no other opener holds a share of the file whose lock file this is; takes
+  // nothing.
+  bool SoleShareFree();
 
   // The whole-file lock of Lock/Unlock, waiting up to `seconds`; 32 when another holds it.
   int LockWholeFile(int seconds);
   void UnlockWholeFile();
 
  private:
+  int OpenWith(const std::string& path, bool create, bool follow_links);
+
   std::string path_;
   intptr_t handle_ = -1;  // the descriptor on POSIX, the HANDLE on Windows
+  int system_error_ = 0;
 };
 
 // The driver's code for a failed call on `path`, from the platform's error number (errno;
@@ -63,6 +76,16 @@ int CodeForSystemError(int error, std::string_view path);
 
 // The system's text for such an error number.
 std::string SystemErrorText(int error);
+
+// True when the system error number is OpenLockFile's refusal of a link.
+bool IsLinkRefusal(int error);
+
+// Whether a denied create of `file` came from its folder: the file is not there and the
+// folder takes no new files.
+bool FolderRefusesNewFile(const std::string& file, const std::string& folder);
+
+// The size in bytes of the file at `path`.
+int SizeOfFile(const std::string& path, int64_t* size);
 
 // kNoError when `path` is an existing file (not a folder) that may be read and written.
 int CheckReadWrite(const std::string& path);

@@ -56,10 +56,18 @@ OsFile::~OsFile() {
   if (handle_ >= 0) close(static_cast<int>(handle_));
 }
 
-int OsFile::Open(const std::string& path, bool create) {
+int OsFile::Open(const std::string& path, bool create) { return OpenWith(path, create, true); }
+
+int OsFile::OpenLockFile(const std::string& path) { return OpenWith(path, true, false); }
+
+int OsFile::OpenWith(const std::string& path, bool create, bool follow_links) {
   path_ = path;
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
-  if (fd < 0) return CodeForSystemError(errno, path_);
+  const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0) | (follow_links ? 0 : O_NOFOLLOW);
+  const int fd = open(path.c_str(), flags, 0666);
+  if (fd < 0) {
+    system_error_ = errno;
+    return CodeForSystemError(system_error_, path_);
+  }
   handle_ = fd;
   return kNoError;
 }
@@ -104,6 +112,15 @@ int OsFile::TakeSoleShare() {
   return TryLock(static_cast<int>(handle_), kWritersByte, F_WRLCK) ? kNoError : kAccessDenied;
 }
 
+bool OsFile::SoleShareFree() {
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kWritersByte;
+  lock.l_len = 1;
+  return fcntl(static_cast<int>(handle_), F_OFD_GETLK, &lock) == 0 && lock.l_type == F_UNLCK;
+}
+
 int OsFile::LockWholeFile(int seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!TryLock(static_cast<int>(handle_), kWholeFileLockByte, F_WRLCK)) {
@@ -115,6 +132,19 @@ int OsFile::LockWholeFile(int seconds) {
 }
 
 void OsFile::UnlockWholeFile() { TryLock(static_cast<int>(handle_), kWholeFileLockByte, F_UNLCK); }
+
+bool IsLinkRefusal(int error) { return error == ELOOP; }
+
+bool FolderRefusesNewFile(const std::string& file, const std::string& folder) {
+  return access(file.c_str(), F_OK) != 0 && access(folder.c_str(), W_OK) != 0;
+}
+
+int SizeOfFile(const std::string& path, int64_t* size) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return CodeForSystemError(errno, path);
+  *size = st.st_size;
+  return kNoError;
+}
 
 int CheckReadWrite(const std::string& path) {
   struct stat st;

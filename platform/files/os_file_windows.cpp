@@ -60,14 +60,33 @@ OsFile::~OsFile() {
   if (IsOpen()) CloseHandle(AsHandle(handle_));
 }
 
-int OsFile::Open(const std::string& path, bool create) {
+int OsFile::Open(const std::string& path, bool create) { return OpenWith(path, create, true); }
+
+int OsFile::OpenLockFile(const std::string& path) { return OpenWith(path, true, false); }
+
+int OsFile::OpenWith(const std::string& path, bool create, bool follow_links) {
   path_ = path;
   // Others may read, write, rename and delete it while it is open, as POSIX allows: the
-  // record files are shared (deny none), and the locks above say who may do what.
+  // record files are shared (deny none), and the locks above say who may do what. Without
+  // following links the reparse point itself is opened, and refused below.
   const HANDLE handle = CreateFileW(runtime::Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return CodeForSystemError(static_cast<int>(GetLastError()), path_);
+                                    create ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | (follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                                    nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    system_error_ = static_cast<int>(GetLastError());
+    return CodeForSystemError(system_error_, path_);
+  }
+  if (!follow_links) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      CloseHandle(handle);
+      system_error_ = ERROR_CANT_RESOLVE_FILENAME;
+      return CodeForSystemError(system_error_, path_);
+    }
+  }
   handle_ = reinterpret_cast<intptr_t>(handle);
   return kNoError;
 }
@@ -121,6 +140,14 @@ int OsFile::TakeOpenShare(int mode) {
 
 int OsFile::TakeSoleShare() { return TryLock(handle_, kWritersByte, true) ? kNoError : kAccessDenied; }
 
+bool OsFile::SoleShareFree() {
+  // Windows has no test for a lock: taking the writers' byte alone, and giving it back at
+  // once, tells the same without keeping anything.
+  if (!TryLock(handle_, kWritersByte, true)) return false;
+  Unlock(handle_, kWritersByte);
+  return true;
+}
+
 int OsFile::LockWholeFile(int seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!TryLock(handle_, kWholeFileLockByte, true)) {
@@ -133,6 +160,23 @@ int OsFile::LockWholeFile(int seconds) {
 }
 
 void OsFile::UnlockWholeFile() { Unlock(handle_, kWholeFileLockByte); }
+
+bool IsLinkRefusal(int error) { return error == ERROR_CANT_RESOLVE_FILENAME; }
+
+bool FolderRefusesNewFile(const std::string& file, const std::string&) {
+  // A create that was denied while the file is not there was denied by its folder.
+  return GetFileAttributesW(runtime::Utf8ToWide(file).c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+int SizeOfFile(const std::string& path, int64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(runtime::Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+    return CodeForSystemError(static_cast<int>(GetLastError()), path);
+  }
+  *size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return kNoError;
+}
 
 int CheckReadWrite(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(runtime::Utf8ToWide(path).c_str());

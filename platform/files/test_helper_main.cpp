@@ -4,12 +4,24 @@
 //                                     "pass N" after each pass.
 //   files_test_helper lock PATH MS    locks the file, prints "locked", holds it MS
 //                                     milliseconds (forever when negative), then exits.
+//   files_test_helper deny-write PATH MS opens the file's share as a deny-write opener
+//                                     does, prints "opened", holds it MS milliseconds.
+//   files_test_helper write-hold PATH starts a write on the file as another station's
+//                                     driver would, prints "writing", and keeps it open
+//                                     until killed.
+//   files_test_helper spill PATH      zeroes every record in one transaction with a page
+//                                     cache too small to hold it, so that SQLite writes
+//                                     into the file before the commit; prints "spilled"
+//                                     and waits, for ever, to be killed.
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 
+#include "platform/files/os_file.h"
 #include "platform/files/test_table.h"
 
 using files::test::Table;
@@ -43,11 +55,46 @@ int HoldLock(const char* path, int milliseconds) {
   return 0;
 }
 
+int HoldShare(const char* path, int milliseconds) {
+  files::OsFile lock_file;
+  if (lock_file.OpenLockFile(std::string(path) + ".lck") != 0 || lock_file.TakeSoleShare() != 0) return 1;
+  std::printf("opened\n");
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return 0;
+}
+
+int HoldWrite(const char* path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 1;
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return 2;
+  std::printf("writing\n");
+  std::fflush(stdout);
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+int SpillAndWait(const char* path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path, &db) != SQLITE_OK) return 1;
+  if (sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN IMMEDIATE; UPDATE records SET data = zeroblob(length(data))",
+                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return 2;
+  }
+  std::printf("spilled\n");
+  std::fflush(stdout);
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "rewrite") == 0) return Rewrite(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: files_test_helper rewrite PATH | lock PATH MS\n");
+  if (argc == 3 && std::strcmp(argv[1], "write-hold") == 0) return HoldWrite(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "deny-write") == 0) return HoldShare(argv[2], std::atoi(argv[3]));
+  if (argc == 3 && std::strcmp(argv[1], "spill") == 0) return SpillAndWait(argv[2]);
+  std::fprintf(stderr,
+               "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH | "
+               "deny-write PATH MS | spill PATH\n");
   return 64;
 }

@@ -25,6 +25,9 @@ constexpr Message kMessages[] = {
      "No se pudo abrir el archivo %File. Error: %ErrorText."},
     {kMsgWriteFailed, kLevelNotify, "Error de grabación de archivo",
      "No se pudo grabar en el archivo %File. Error: %ErrorText."},
+    {kMsgChangeUndone, kLevelNotify, "Error de grabación de archivo",
+     "No se pudo grabar en el archivo %File. Error: %ErrorText. No se modificó ningún "
+     "registro."},
     {kMsgDeleteRestricted, kLevelNotify, "Error de eliminación: registros dependientes",
      "Este registro es referenciado por %File. Este registro no puede ser eliminado mientras "
      "exista la referencia."},

@@ -30,6 +30,7 @@ enum MessageId : int {
   kMsgOutOfRange = 18,
   kMsgAccessFailed = 26,
   kMsgWriteFailed = 29,
+  kMsgChangeUndone = 30,  // a write of an update or delete failed and nothing was changed
   kMsgDeleteRestricted = 33,
   kMsgUpdateRestricted = 34,
   kMsgUsedBeforeOpen = 42,

@@ -69,7 +69,7 @@ void FileManager::SetBuffer(uint8_t* record, const files::RecordLayout* layout,
   memos_.assign(memos.begin(), memos.end());
 }
 
-void FileManager::InitFile(files::KeyedFile* file, ErrorManager* errors) {
+void FileManager::InitFile(RecordDriver* file, ErrorManager* errors) {
   file_ = file;
   errors_ = errors;
   keys_.clear();
@@ -96,14 +96,22 @@ int FileManager::ThrowFile(int id) {
   return errors_->ThrowFile(id, path.empty() ? label_ : path, file_->Text());
 }
 
+// An open that another station's share mode refuses is tried again with the driver told to
+// wait up to the lock-recovery time for it.
+int FileManager::OpenDriver(const std::string& path) {
+  const int code = file_->Open(path, open_mode_);
+  if (code != files::kAccessDenied) return code;
+  file_->SetRecover(lock_recover_);
+  return file_->Open(path, open_mode_);
+}
+
 int FileManager::OpenNow() {
   const std::string path = Path();
   if (path.empty()) {
     // A table without a disk name is never created under an invented one.
     return errors_->ThrowFile(kMsgAccessFailed, label_, files::ErrorText(files::kFileNotFound));
   }
-  int code = file_->Open(path, open_mode_);
-  if (code == files::kAccessDenied) code = file_->Open(path, open_mode_);
+  int code = OpenDriver(path);
   if (code == files::kFileNotFound) {
     if (!create_) return ThrowFile(kMsgAccessFailed);
     code = file_->Create(path);
@@ -116,6 +124,24 @@ int FileManager::OpenNow() {
   if (code == files::kFileAlreadyOpen) return kLevelBenign;  // opened by its owner's code
   if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
   opened_ = true;
+  return kLevelBenign;
+}
+
+int FileManager::OpenIfPresent(bool* present) {
+  *present = false;
+  int level = UseFile(kUsePrepare);
+  if (level != kLevelBenign) return level;
+  const std::string path = Path();
+  if (path.empty()) return kLevelBenign;
+  if (!file_->IsOpen()) {
+    const int code = OpenDriver(path);
+    if (code == files::kFileNotFound) return kLevelBenign;
+    if (code != files::kNoError) return ThrowFile(kMsgAccessFailed);
+    opened_ = true;
+  }
+  pending_open_ = false;
+  ++open_count_;
+  *present = true;
   return kLevelBenign;
 }
 
@@ -194,33 +220,44 @@ int FileManager::Run(Operation operation, int failure, int quiet_code, bool reme
   return code == quiet_code || failure == 0 ? kLevelNotify : ThrowFile(failure);
 }
 
+// Only "no such record" is quiet: a file that cannot be read is reported, never taken for a
+// value that is not there.
 int FileManager::TryFetch(int key) {
-  return Run([key](files::KeyedFile& f) { return f.Get(key); }, 0, 0, true);
+  return Run([key](RecordDriver& f) { return f.Get(key); }, kMsgAccessFailed,
+             files::kRecordNotFound, true);
 }
 
 int FileManager::SetOrder(int key) {
-  return Run([key](files::KeyedFile& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
+  return Run([key](RecordDriver& f) { return f.Set(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::SetStart(int key) {
-  return Run([key](files::KeyedFile& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
+  return Run([key](RecordDriver& f) { return f.SetStart(key); }, kMsgAccessFailed, 0, false);
 }
 
 int FileManager::Next() {
-  return Run([](files::KeyedFile& f) { return f.Next(); }, kMsgAccessFailed,
+  return Run([](RecordDriver& f) { return f.Next(); }, kMsgAccessFailed,
              files::kRecordNotAvailable, true);
 }
 
 int FileManager::Insert() {
-  return Run([](files::KeyedFile& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
+  return Run([](RecordDriver& f) { return f.Add(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Put() {
-  return Run([](files::KeyedFile& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
+  return Run([](RecordDriver& f) { return f.Put(); }, kMsgWriteFailed, 0, true);
 }
 
 int FileManager::Remove() {
-  return Run([](files::KeyedFile& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
+  return Run([](RecordDriver& f) { return f.Delete(); }, kMsgWriteFailed, 0, false);
+}
+
+int FileManager::PutQuietly() {
+  return Run([](RecordDriver& f) { return f.Put(); }, 0, 0, true);
+}
+
+int FileManager::RemoveQuietly() {
+  return Run([](RecordDriver& f) { return f.Delete(); }, 0, 0, false);
 }
 
 std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {
@@ -235,7 +272,7 @@ std::unique_ptr<FileManager::Saved> FileManager::SaveFile() const {
 }
 
 void FileManager::RestoreFile(const Saved& saved, bool restore_buffer) {
-  if (saved.file_state != nullptr && file_->IsOpen()) file_->Restore(*saved.file_state, false);
+  if (saved.file_state != nullptr && file_->IsOpen()) file_->Restore(*saved.file_state);
   last_read_ = saved.last_read;
   if (!restore_buffer) return;
   std::memcpy(buffer_, saved.record.data(), saved.record.size());

@@ -9,13 +9,13 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "platform/files/keyed_file.h"
 #include "platform/files/layout.h"
 #include "platform/library/error_manager.h"
 #include "platform/library/name_variable.h"
+#include "platform/library/record_driver.h"
 
 namespace library {
 
@@ -64,14 +64,20 @@ class FileManager {
   void SetCreate(bool create) { create_ = create; }
   void SetLockRecover(int tries) { lock_recover_ = tries; }
 
-  // Binds the file, sets the open mode to read/write deny-none, create on, lock recovery 10.
-  void InitFile(files::KeyedFile* file, ErrorManager* errors);
+  // Binds the file's driver, sets the open mode to read/write deny-none, create on, lock
+  // recovery 10.
+  void InitFile(RecordDriver* file, ErrorManager* errors);
   void AddKey(int key, std::string_view description, bool auto_increment);
 
   // Counted: the first Open marks the file for opening on its first real use, the last
   // Close closes it. Opening a missing file creates it when create is on.
   int Open();
   int Close();
+
+  // For a walk of the relations and the field checks: a table without a disk name, or
+  // whose file does not exist, holds no records; *present says so, nothing is created and
+  // nothing is shown. Otherwise the file is opened now (counted; Close releases it).
+  int OpenIfPresent(bool* present);
 
   // A new record in the buffer: cleared unless keep, initial values, then the next value
   // of the auto-increment key. An alias primes through its table.
@@ -90,12 +96,16 @@ class FileManager {
   int Put();              // writes the buffer over the record last read
   int Remove();           // deletes the record last read
   const std::vector<uint8_t>& LastRead() const { return last_read_; }
+  // Put and Remove without a message, for a change that reports once for all of its
+  // writes; the driver's code and text stay in file().
+  int PutQuietly();
+  int RemoveQuietly();
 
   // Buffer (memos included), position and driver state, to put back after a lookup.
   struct Saved {
     std::vector<uint8_t> record;
     std::vector<std::vector<uint8_t>> memos;
-    decltype(std::declval<const files::KeyedFile&>().Save()) file_state;  // null when closed
+    std::unique_ptr<RecordDriver::State> file_state;  // null when closed
     std::vector<uint8_t> last_read;
   };
   std::unique_ptr<Saved> SaveFile() const;
@@ -104,7 +114,7 @@ class FileManager {
   const std::string& label() const { return label_; }
   FileManager* aliased_file() const { return aliased_file_; }
   const NameVariable* file_name() const { return filename_; }
-  files::KeyedFile* file() const { return file_; }
+  RecordDriver* file() const { return file_; }
   uint8_t* buffer() const { return buffer_; }
   const files::RecordLayout* layout() const { return layout_; }
   const std::vector<KeyEntry>& keys() const { return keys_; }
@@ -121,6 +131,7 @@ class FileManager {
   void RememberRead();
   template <class Operation>
   int Run(Operation operation, int failure, int quiet_code, bool remember);
+  int OpenDriver(const std::string& path);  // the driver's code
   int OpenNow();
   static void CopyBuffers(const FileManager& from, FileManager& to);
   std::string Path() const;
@@ -131,7 +142,7 @@ class FileManager {
   std::vector<uint8_t*> memos_;
   bool create_ = true;
   ErrorManager* errors_ = nullptr;
-  files::KeyedFile* file_ = nullptr;
+  RecordDriver* file_ = nullptr;
   const NameVariable* filename_ = nullptr;
   std::string fixed_name_;
   std::string label_;

@@ -10,6 +10,8 @@
 
 namespace library {
 
+class ChangeFiles;
+
 enum RelationMode : int { kNone = 0, kClear = 1, kRestrict = 2, kCascade = 3 };
 
 class RelationManager {
@@ -49,9 +51,12 @@ class RelationManager {
   int Open();
   int Close();
 
-  // Writes the buffer over the record last read through the file manager, and deletes that
-  // record, carrying the change to the related records. Every restrict relation of the
-  // whole walk is checked first: a refused change (33 or 34) leaves every table unchanged.
+  // Writes the buffer over the record last read through the file manager, or deletes that
+  // record, carrying the change to the related records; an alias's manager acts by its
+  // table's relations. All or nothing: every file the change may write is held before the
+  // first write, and the restrictions (33, 34) and the unique keys of the carried records
+  // are checked before it; a failure after it rolls every file back. A related table that
+  // has no disk name or no file holds no records, and is neither created nor reported.
   int Update();
   int Delete();
 
@@ -61,16 +66,24 @@ class RelationManager {
   bool relations_done() const { return relations_done_; }
 
  private:
+  // The manager whose relations apply: the aliased table's for an alias.
+  RelationManager& Rules() { return alias_file_ != nullptr ? *alias_file_ : *this; }
   // old_record is the record as stored; new_record as it is to be written (null for a
-  // delete). Check walks without changing anything; Apply changes.
-  int CheckChange(const uint8_t* old_record, const uint8_t* new_record);
-  int ApplyChange(const uint8_t* old_record, const uint8_t* new_record);
+  // delete). Change runs the whole change and tells whether the checks refused it; Hold
+  // takes the files it may write; Check walks without changing anything; Apply changes,
+  // and names the file of a failed write.
+  int Change(const uint8_t* old_record, const uint8_t* new_record, bool* checks_refused);
+  int Hold(ChangeFiles& files, const uint8_t* old_record, const uint8_t* new_record);
+  int CheckChange(ChangeFiles& files, const uint8_t* old_record, const uint8_t* new_record);
+  int ApplyChange(ChangeFiles& files, const uint8_t* old_record, const uint8_t* new_record,
+                  FileManager** failed);
   bool LinksChange(const Relation& relation, const uint8_t* old_record,
                    const uint8_t* new_record) const;
   // Calls visit for each record of the relation's table whose linked fields hold the
   // values of `record`, with it in that table's buffer; stops at the first nonzero level.
   template <class Visit>
-  int ForEachRelated(const Relation& relation, const uint8_t* record, Visit visit);
+  int ForEachRelated(ChangeFiles& files, const Relation& relation, const uint8_t* record,
+                     Visit visit);
 
   FileManager* me_ = nullptr;
   std::vector<Relation> relations_;

@@ -72,6 +72,12 @@ int CodePointToCp1252(char32_t cp) {
   return -1;
 }
 
+size_t Utf8CharLength(std::string_view utf8, size_t i) {
+  const size_t start = i;
+  NextCodePoint(utf8, i);
+  return i - start;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

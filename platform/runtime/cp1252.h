@@ -2,6 +2,7 @@
 // files, to and from UTF-8, the encoding of every text in memory and on screen.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // A character that code page 1252 cannot hold becomes "?", as on the suite's platform;
 // a malformed UTF-8 sequence counts as one such character per bad byte.
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// The bytes of the character that starts at utf8[i], as Utf8ToCp1252 reads it: a valid
+// sequence, or a single byte of a malformed one (which converts to one "?" of its own).
+// Every routine that counts characters steps with it, so that n characters of a text
+// are exactly n bytes once converted.
+size_t Utf8CharLength(std::string_view utf8, size_t i);
 
 // The Unicode code point of one code page 1252 byte, and back (-1 when not encodable).
 char32_t Cp1252ToCodePoint(unsigned char byte);

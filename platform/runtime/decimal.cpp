@@ -68,6 +68,21 @@ std::string FixedText(Int128 units, int places) {
   return out;
 }
 
+// Writes the packed digits of a magnitude that fits the field's `size` bytes, with the sign
+// half-byte: the last byte holds the lowest digit and the sign, every byte before it two
+// digits. Instantiated for 64 bits (every amount a record holds: divisions by a constant,
+// which compile to multiplications) and for 128.
+template <typename Magnitude>
+void WritePacked(Magnitude magnitude, bool negative, uint8_t* field, size_t size) {
+  field[size - 1] = static_cast<uint8_t>(static_cast<int>(magnitude % 10) << 4 | (negative ? 0xD : 0x0));
+  magnitude /= 10;
+  for (size_t i = size - 1; i-- > 0;) {
+    const auto two = static_cast<int>(magnitude % 100);
+    magnitude /= 100;
+    field[i] = static_cast<uint8_t>((two / 10) << 4 | two % 10);
+  }
+}
+
 }  // namespace
 
 Decimal Decimal::Make(Int128 units, int places) {
@@ -154,8 +169,11 @@ Decimal Decimal::Round(int places) const {
 
 std::optional<Decimal> Decimal::Fit(int digits, int places) const {
   const Decimal r = Round(places);
-  const Int128 integer_part = Abs128(r.units_) / kPow10[static_cast<size_t>(r.places_)];
-  if (integer_part >= kPow10[static_cast<size_t>(digits - places)]) return std::nullopt;
+  // The integer part needs more than digits - places digits exactly when the units reach
+  // 10^(digits - places + r.places_); no Decimal reaches 10^kMaxDigits. Compared so, the
+  // test needs no 128-bit division.
+  const int limit = digits - places + r.places_;
+  if (limit < kMaxDigits && Abs128(r.units_) >= kPow10[static_cast<size_t>(limit)]) return std::nullopt;
   return r;
 }
 
@@ -250,43 +268,51 @@ std::optional<Decimal> LoadDecimalField(const uint8_t* field, int digits, int pl
   const size_t size = DecimalFieldSize(digits);
   const int sign = field[size - 1] & 0x0F;
   if (sign != 0x0 && sign != 0xD) return std::nullopt;
+  // Two digits a byte, then the last digit beside the sign; gathered in 64 bits as long as
+  // they fit (up to 18 digits), in 128 beyond.
+  uint64_t head = 0;
   Int128 units = 0;
-  for (int i = 0; i < digits; ++i) {
-    const uint8_t byte = field[i / 2];
-    const int digit = i % 2 == 0 ? byte >> 4 : byte & 0x0F;
-    if (digit > 9) return std::nullopt;
-    units = units * 10 + digit;
+  bool wide = false;
+  const auto add = [&](int digit, int times) {
+    if (!wide && head >= kPow10[16]) {
+      units = static_cast<Int128>(head);
+      wide = true;
+    }
+    if (wide) {
+      units = units * times + digit;
+    } else {
+      head = head * static_cast<uint64_t>(times) + static_cast<uint64_t>(digit);
+    }
+  };
+  for (size_t i = 0; i + 1 < size; ++i) {
+    const int high = field[i] >> 4, low = field[i] & 0x0F;
+    if (high > 9 || low > 9) return std::nullopt;
+    add(high * 10 + low, 100);
   }
+  const int last = field[size - 1] >> 4;
+  if (last > 9) return std::nullopt;
+  add(last, 10);
+  if (!wide) units = static_cast<Int128>(head);
   return Decimal::FromUnits(sign == 0xD ? -units : units, places);
 }
 
 bool StoreDecimalField(uint8_t* field, int digits, int places, const Decimal& value) {
-  const std::optional<Decimal> fitted = value.Fit(digits, places);
-  if (!fitted) return false;
-  const Int128 units = fitted->UnitsAt(places);
-  UInt128 magnitude = static_cast<UInt128>(Abs128(units));
-  // Fill from the sign half-byte backwards: half-byte k counts from the end of the field.
-  // The 64-bit division takes over as soon as the rest of the magnitude fits it.
-  uint64_t small = 0;
-  bool is_small = false;
+  // A value with the field's places (every converted amount) needs no rounding: it fits
+  // when its units have at most `digits` digits.
+  Int128 units = value.Units();
+  if (value.Places() != places) {
+    const std::optional<Decimal> fitted = value.Fit(digits, places);
+    if (!fitted) return false;
+    units = fitted->UnitsAt(places);
+  } else if (digits < Decimal::kMaxDigits && Abs128(units) >= kPow10[static_cast<size_t>(digits)]) {
+    return false;
+  }
+  const auto magnitude = static_cast<UInt128>(Abs128(units));
   const size_t size = DecimalFieldSize(digits);
-  for (size_t k = 0; k < 2 * size; ++k) {
-    int half = units < 0 ? 0xD : 0x0;
-    if (k > 0) {
-      if (!is_small && magnitude <= UINT64_MAX) {
-        small = static_cast<uint64_t>(magnitude);
-        is_small = true;
-      }
-      if (is_small) {
-        half = static_cast<int>(small % 10);
-        small /= 10;
-      } else {
-        half = static_cast<int>(magnitude % 10);
-        magnitude /= 10;
-      }
-    }
-    uint8_t& byte = field[size - 1 - k / 2];
-    byte = k % 2 == 0 ? static_cast<uint8_t>((byte & 0xF0) | half) : static_cast<uint8_t>((byte & 0x0F) | half << 4);
+  if (magnitude <= UINT64_MAX) {
+    WritePacked(static_cast<uint64_t>(magnitude), units < 0, field, size);
+  } else {
+    WritePacked(magnitude, units < 0, field, size);
   }
   return true;
 }

@@ -54,6 +54,11 @@ class Decimal {
 
   int Sign() const { return units_ < 0 ? -1 : units_ > 0 ? 1 : 0; }
 
+  // The value as it is held: Units() × 10^-Places(). Parse keeps no trailing zeros; the
+  // arithmetic keeps the places its operands give it.
+  Int128 Units() const { return units_; }
+  int Places() const { return places_; }
+
   // The value cut toward zero, or rounded half away from zero, to `places` decimals.
   Decimal Truncate(int places) const;
   Decimal Round(int places) const;

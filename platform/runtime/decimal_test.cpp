@@ -148,8 +148,10 @@ TEST(DecimalField, OverflowLeavesTheFieldUntouchedAndExtraPlacesRound) {
 
 TEST(DecimalField, DamagedHalfBytesAreNotANumber) {
   const uint8_t bad_digit[3] = {0x1A, 0x00, 0x00};
+  const uint8_t bad_last_digit[3] = {0x00, 0x00, 0xB0};
   const uint8_t bad_sign[3] = {0x00, 0x00, 0x0C};
   EXPECT_FALSE(LoadDecimalField(bad_digit, 5, 2).has_value());
+  EXPECT_FALSE(LoadDecimalField(bad_last_digit, 5, 2).has_value());
   EXPECT_FALSE(LoadDecimalField(bad_sign, 5, 2).has_value());
   EXPECT_FALSE(DecimalFieldText(bad_sign, 5, 2).has_value());
   EXPECT_FALSE(LoadDecimalFieldAsDouble(bad_sign, 5, 2).has_value());

@@ -19,9 +19,19 @@ std::string CurrentFolder();
 // itself.
 std::string ShortPath(std::string_view path);
 
-// The long form of an existing path (every short component spelled out), for display;
-// a path without one (missing, or no short forms on the platform) is itself.
+// LONGPATH: the full long form of an existing path, with "." and ".." resolved, as a
+// person would write it; the empty path stands for the current folder. A path that does
+// not exist comes back in full form as far as it can be resolved.
 std::string LongPath(std::string_view path);
+
+// True when `path` has neither a drive nor a leading separator ("Datos/Adm"), so that it
+// counts from some folder.
+bool IsRelativePath(std::string_view path);
+
+// The long form of an absolute path's existing part, each short component spelled out:
+// the platform's piece of LongPath (paths_posix.cpp, paths_windows.cpp); where the
+// platform has no short forms, the path itself.
+std::string LongForm(std::string_view absolute_path);
 
 // The path that names the UTF-8 text to the standard library's files: on Windows that
 // reaches the wide-character calls, so folder names outside the ANSI code page work.

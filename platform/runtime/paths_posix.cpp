@@ -8,6 +8,6 @@ const char kPathSeparator = '/';
 
 std::string ShortPath(std::string_view path) { return path.empty() ? CurrentFolder() : std::string(path); }
 
-std::string LongPath(std::string_view path) { return std::string(path); }
+std::string LongForm(std::string_view absolute_path) { return std::string(absolute_path); }
 
 }  // namespace runtime

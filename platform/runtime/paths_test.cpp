@@ -42,5 +42,20 @@ TEST(PathsTest, TheLongFormOfTheShortFormIsThePathItself) {
   std::filesystem::remove_all(parent);
 }
 
+// The suite's folder is the program folder followed by ".."; a person is shown the folder
+// that names.
+TEST(PathsTest, LongPathResolvesTheParentOfTheProgramFolder) {
+  namespace fs = std::filesystem;
+  const fs::path suite = fs::temp_directory_path() / "paths_test_suite_ñ";
+  fs::create_directories(suite / "Dinarvex");
+  const std::string sep(1, kPathSeparator);
+  const std::string expected = LongPath(suite.string());
+  EXPECT_EQ(LongPath((suite / "Dinarvex").string() + sep + ".."), expected);
+  EXPECT_EQ(LongPath((suite / "Dinarvex").string() + sep + "." + sep + "no_existe" + sep + ".."),
+            LongPath((suite / "Dinarvex").string()));
+  EXPECT_EQ(expected.find(".."), std::string::npos);
+  fs::remove_all(suite);
+}
+
 }  // namespace
 }  // namespace runtime

@@ -31,6 +31,6 @@ std::string ShortPath(std::string_view path) {
   return PathForm(GetShortPathNameW, path.empty() ? CurrentFolder() : path);
 }
 
-std::string LongPath(std::string_view path) { return PathForm(GetLongPathNameW, path); }
+std::string LongForm(std::string_view absolute_path) { return PathForm(GetLongPathNameW, absolute_path); }
 
 }  // namespace runtime

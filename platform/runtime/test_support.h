@@ -23,6 +23,13 @@ bool UnderWine();
 // This process's id.
 int64_t ProcessId();
 
+// The exit code of a process that was killed: by SIGKILL on POSIX (128 + 9, as a shell
+// reports it), by TerminateProcess on Windows, which is given this code.
+inline constexpr int kKilledExitCode = 137;
+
+// Ends this process at once, as a crash or a power cut would: no destructor, no flush.
+[[noreturn]] void KillThisProcess();
+
 // Another program, started with its standard output and error output on a pipe to this
 // process.
 class ChildProcess {

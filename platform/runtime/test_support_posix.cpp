@@ -26,6 +26,11 @@ bool UnderWine() { return false; }
 
 int64_t ProcessId() { return getpid(); }
 
+void KillThisProcess() {
+  raise(SIGKILL);
+  std::_Exit(kKilledExitCode);  // not reached: SIGKILL cannot be caught
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {
   int out[2];
   if (pipe(out) != 0) return;

@@ -57,6 +57,11 @@ bool UnderWine() {
 
 int64_t ProcessId() { return GetCurrentProcessId(); }
 
+void KillThisProcess() {
+  TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+  std::_Exit(kKilledExitCode);  // not reached: the process ends inside TerminateProcess
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
@@ -97,7 +102,7 @@ size_t ChildProcess::ReadSome(char* buffer, size_t size) {
 
 void ChildProcess::Kill() {
   if (process_ == -1) return;
-  TerminateProcess(AsHandle(process_), 137);
+  TerminateProcess(AsHandle(process_), kKilledExitCode);
   WaitForSingleObject(AsHandle(process_), INFINITE);
   CloseHandle(AsHandle(process_));
   process_ = -1;

@@ -6,22 +6,17 @@
 #include "platform/runtime/cp1252.h"
 
 namespace runtime {
-namespace {
-
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-}  // namespace
 
 size_t CharCount(std::string_view utf8) {
-  return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return !IsContinuation(c); }));
+  size_t chars = 0;
+  for (size_t i = 0; i < utf8.size(); i += Utf8CharLength(utf8, i)) ++chars;
+  return chars;
 }
 
 std::string_view Left(std::string_view utf8, size_t n) {
-  size_t chars = 0;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    if (!IsContinuation(utf8[i]) && chars++ == n) return utf8.substr(0, i);
-  }
-  return utf8;
+  size_t i = 0;
+  for (size_t chars = 0; i < utf8.size() && chars < n; ++chars) i += Utf8CharLength(utf8, i);
+  return utf8.substr(0, i);
 }
 
 std::string FitCString(std::string_view utf8, size_t n) { return std::string(Left(utf8, n == 0 ? 0 : n - 1)); }
@@ -43,8 +38,7 @@ std::string Upper(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    size_t len = 1;
-    while (i + len < utf8.size() && IsContinuation(utf8[i + len])) ++len;
+    const size_t len = Utf8CharLength(utf8, i);
     const std::string_view one = utf8.substr(i, len);
     const std::string byte = Utf8ToCp1252(one);
     if (byte != "?" || one == "?") {
@@ -72,11 +66,13 @@ std::string ReadCStringField(const uint8_t* field, size_t n) {
   return Cp1252ToUtf8(std::string_view(p, strnlen(p, n)));
 }
 
+// Both writers cut the converted bytes, not the text before conversion: whatever the
+// conversion makes of a text, no more than the field's n bytes are written.
 void WriteCStringField(uint8_t* field, size_t n, std::string_view utf8) {
   if (n == 0) return;
-  const std::string bytes = Utf8ToCp1252(FitCString(utf8, n));
+  const std::string bytes = Utf8ToCp1252(utf8);
   std::memset(field, 0, n);
-  std::memcpy(field, bytes.data(), bytes.size());
+  std::memcpy(field, bytes.data(), std::min(bytes.size(), n - 1));
 }
 
 std::string ReadStringField(const uint8_t* field, size_t n) {
@@ -84,8 +80,10 @@ std::string ReadStringField(const uint8_t* field, size_t n) {
 }
 
 void WriteStringField(uint8_t* field, size_t n, std::string_view utf8) {
-  const std::string bytes = Utf8ToCp1252(FitString(utf8, n));
-  std::memcpy(field, bytes.data(), n);
+  const std::string bytes = Utf8ToCp1252(utf8);
+  const size_t used = std::min(bytes.size(), n);
+  std::memcpy(field, bytes.data(), used);
+  std::memset(field + used, ' ', n - used);
 }
 
 }  // namespace runtime

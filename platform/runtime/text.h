@@ -1,5 +1,6 @@
 // Text semantics of the suite's string types, on UTF-8 texts in memory. Lengths count
-// characters (code points), as the suite counts the characters of code page 1252.
+// characters (code points), as the suite counts the characters of code page 1252; each
+// byte of a malformed sequence counts as a character, as it becomes one "?" there.
 #pragma once
 
 #include <cstddef>

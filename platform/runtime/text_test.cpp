@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <vector>
+
+#include "platform/runtime/cp1252.h"
 
 namespace runtime {
 namespace {
@@ -41,6 +45,35 @@ TEST(Text, StringFieldIsBlankPadded) {
   WriteStringField(field.data(), field.size(), "é");
   EXPECT_EQ(std::string(field.begin(), field.end()), "\xE9   ");
   EXPECT_EQ(ReadStringField(field.data(), field.size()), "é   ");
+}
+
+// Random bytes, malformed UTF-8 above all, into fields of every small size: the writers
+// never go past the field (each field is a heap block of exactly its size, so the
+// sanitizer build sees any overrun), and they keep what the in-memory fits keep.
+TEST(Text, FieldWritersNeverPassTheFieldWhateverTheBytes) {
+  std::mt19937 random(14);
+  std::vector<std::string> inputs = {"ab\x80\x80\x80\x80\x80\x80", "\xE2\x82", "\xF0\x9F\x98\x80x",
+                                     "\xC3", "ñ\xBF\xBF"};
+  for (int k = 0; k < 300; ++k) {
+    std::string bytes(random() % 20, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() % 3 == 0 ? 'a' + random() % 26 : 0x80 + random() % 128);
+    inputs.push_back(bytes);
+  }
+  for (size_t n = 1; n <= 8; ++n) {
+    for (const std::string& input : inputs) {
+      const std::string converted = Utf8ToCp1252(input);
+      auto cstring = std::make_unique<uint8_t[]>(n);
+      WriteCStringField(cstring.get(), n, input);
+      const std::string kept = converted.substr(0, n - 1);
+      EXPECT_EQ(std::string(cstring.get(), cstring.get() + n), kept + std::string(n - kept.size(), '\0'));
+      EXPECT_EQ(Utf8ToCp1252(FitCString(input, n)), kept);
+      auto string = std::make_unique<uint8_t[]>(n);
+      WriteStringField(string.get(), n, input);
+      const std::string padded = (converted + std::string(n, ' ')).substr(0, n);
+      EXPECT_EQ(std::string(string.get(), string.get() + n), padded);
+      EXPECT_EQ(Utf8ToCp1252(FitString(input, n)), padded);
+    }
+  }
 }
 
 }  // namespace

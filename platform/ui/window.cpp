@@ -36,11 +36,8 @@ void Window::Open() {
   open_ = true;
   backend_.Open(*this);
   Queue(event::OpenWindow, 0);
-  focus_ = NextFocus(0, 1);
-  if (focus_ != 0) {
-    backend_.Focus(*this, focus_);
-    Queue(event::Selected, focus_);
-  }
+  SetFocus(NextFocus(0, 1));
+  if (focus_ != 0) Queue(event::Selected, focus_);
 }
 
 void Window::Close() {
@@ -52,9 +49,13 @@ void Window::Close() {
 bool Window::NextEvent() {
   while (open_) {
     if (!events_.empty()) {
-      event_ = events_.front().event;
-      field_ = events_.front().control;
+      const Pending next = events_.front();
       events_.pop_front();
+      // A control that was given the focus and lost it again before its Selected came
+      // round (a handler selected another meanwhile) is not selected any more.
+      if (next.event == event::Selected && next.control != focus_) continue;
+      event_ = next.event;
+      field_ = next.control;
       return true;
     }
     if (!keys_.empty()) {
@@ -87,8 +88,7 @@ void Window::Post(int event, int control) { Queue(event, control); }
 
 void Window::Select(int control) {
   if (!Valid(control) || !TakesFocus(control) || !Usable(control)) return;
-  focus_ = control;
-  if (open_) backend_.Focus(*this, control);
+  SetFocus(control);
   Queue(event::Selected, control);
 }
 
@@ -101,7 +101,10 @@ void Window::Display(int control) {
       st.rows = *s.rows;
       if (st.row > static_cast<int>(st.rows.size())) st.row = 0;
     }
-    if (s.use.get) st.screen = Fit(c, s.use.get());
+    if (s.use.get) {
+      st.screen = Fit(c, s.use.get());
+      st.typed = false;
+    }
   }
   Refresh(control);
 }
@@ -182,7 +185,9 @@ const std::string& Window::ScreenText(int control) const {
 }
 
 void Window::SetScreenText(int control, std::string text) {
-  if (Valid(control)) states_[control - 1].screen = Fit(control, std::move(text));
+  if (!Valid(control)) return;
+  states_[control - 1].screen = Fit(control, std::move(text));
+  states_[control - 1].typed = true;
 }
 
 const std::vector<std::string>& Window::Rows(int control) const {
@@ -291,15 +296,22 @@ void Window::TakeKey(int code) {
 void Window::MoveFocus(int to) {
   if (focus_ == to) return;
   AcceptOnLeaving();
-  focus_ = to;
-  backend_.Focus(*this, to);
+  SetFocus(to);
   Queue(event::Selected, to);
 }
 
-// An entry or a text box is accepted when the person leaves it: its use variable takes
-// what was typed, then comes Accepted.
+void Window::SetFocus(int to) {
+  focus_ = to;
+  if (to != 0 && open_) backend_.Focus(*this, to);
+}
+
+// An entry or a text box that the person typed into is accepted when the person leaves
+// it: its use variable takes what was typed, then comes Accepted. Passing through a field
+// without typing accepts nothing, so that going back to an earlier field is only a move.
 void Window::AcceptOnLeaving() {
   if (focus_ == 0 || !Editable(focus_) || Described(focus_).type == ControlType::List) return;
+  if (!states_[focus_ - 1].typed) return;
+  states_[focus_ - 1].typed = false;
   Update(focus_);
   Queue(event::Accepted, focus_);
 }
@@ -328,8 +340,7 @@ void Window::Refresh(int control) {
 // quietly, as the screen does; no event is due, since the person did nothing.
 void Window::KeepFocusUsable() {
   if (focus_ == 0 || Usable(focus_)) return;
-  focus_ = NextFocus(focus_, 1);
-  if (focus_ != 0 && open_) backend_.Focus(*this, focus_);
+  SetFocus(NextFocus(focus_, 1));
 }
 
 std::string Window::Fit(int control, std::string text) const {

@@ -1,9 +1,9 @@
 // The window model: one open window's controls, focus, keyboard buffer and event queue.
 // A person's actions (from a backend) become events here, once for every backend: Tab
 // moves the focus over the shown, enabled controls that take it; leaving an entry or a
-// text box accepts it (its use variable takes what was typed, then Accepted); a control
-// that takes the focus gets Selected; a pressed button gets Accepted. Alerted keys come
-// back as AlertKey events instead of their own action.
+// text box that the person typed into since it was last accepted or displayed accepts it
+// (its use variable takes what was typed, then Accepted); a control that takes the focus gets Selected; a pressed button gets
+// Accepted. Alerted keys come back as AlertKey events instead of their own action.
 #pragma once
 
 #include <deque>
@@ -100,6 +100,7 @@ class Window {
     std::string screen;
     std::vector<std::string> rows;
     int row = 0;
+    bool typed = false;  // the person typed into it since it was last accepted or displayed
     bool hidden = false;
     bool disabled = false;
     bool is_default = false;
@@ -115,6 +116,7 @@ class Window {
   void Queue(int event, int control);
   void TakeKey(int code);
   void MoveFocus(int to);
+  void SetFocus(int to);
   void AcceptOnLeaving();
   void Choose(int control, int row);
   void SetFlag(int control, bool State::*flag, bool value);

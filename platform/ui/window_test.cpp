@@ -123,6 +123,33 @@ TEST(WindowEvents, LeavingAnEntryAcceptsWhatWasTypedBeforeTheNextControlIsSelect
   EXPECT_EQ(f.code, "x");
 }
 
+// Going back over a field is a move, not an entry; and a handler that selects another
+// control while the person's move waits wins, the move's Selected is dropped.
+TEST(WindowEvents, OnlyTypedFieldsAreAcceptedAndASelectionOvertakenIsDropped) {
+  {
+    HeadlessBackend screen;
+    screen.Tab().Keys({key::ShiftTab});
+    Fixture f;
+    Window window(f.Described());
+    EXPECT_THAT(Play(window), ElementsAre(Pair(event::OpenWindow, 0), Pair(event::Selected, 1),
+                                          Pair(event::Selected, 2), Pair(event::Selected, 1),
+                                          Pair(event::CloseWindow, 0)));
+  }
+  {
+    HeadlessBackend screen;
+    screen.Type("?NOMBRE", "x").Tab();
+    Fixture f;
+    Window window(f.Described());
+    const Events events = Play(window, [](Window& w) {
+      if (w.Accepted() == 1) w.Select(6);
+    });
+    EXPECT_THAT(events, ElementsAre(Pair(event::OpenWindow, 0), Pair(event::Selected, 1),
+                                    Pair(event::Accepted, 1), Pair(event::Selected, 6),
+                                    Pair(event::CloseWindow, 0)));
+    EXPECT_EQ(window.Focus(), 6);
+  }
+}
+
 TEST(WindowEvents, PostedEventsComeAfterTheWaitingOnesAndSelectSelects) {
   HeadlessBackend screen;
   screen.Click("?OK");
@@ -136,8 +163,8 @@ TEST(WindowEvents, PostedEventsComeAfterTheWaitingOnesAndSelectSelects) {
     }
   });
   EXPECT_THAT(events, ElementsAre(Pair(event::OpenWindow, 0), Pair(event::Selected, 1),
-                                  Pair(event::Accepted, 1), Pair(event::Selected, 2),
-                                  Pair(event::Accepted, 2), Pair(event::Accepted, 7), Pair(event::Selected, 10),
+                                  Pair(event::Selected, 2), Pair(event::Accepted, 2),
+                                  Pair(event::Accepted, 7), Pair(event::Selected, 10),
                                   Pair(event::CloseWindow, 0)));
   EXPECT_EQ(window.Focus(), 10);
 }

@@ -5,9 +5,14 @@
 RAYA='==================================='
 
 # Sets variable $1 to the last value the settings reader prints for key $1 of section
-# "Sistemas"; a key it does not find leaves the variable as it was.
+# "Sistemas"; a key it does not find leaves the variable as it was. A relative path counts
+# from the suite's folder, written as the program writes it: the program's folder and "..".
 read_data_path() {
   value=$(sh ./ini.sh ../../Sorvane.ini Sistemas "$1" | sed '/^$/d' | tail -n 1)
+  case $value in
+    '' | /*) ;;
+    *) value=${Ruta%/*}/../$value ;;
+  esac
   if [ -n "$value" ]; then eval "$1=\$value"; fi
 }
 

@@ -8,14 +8,15 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Multiline_Input.H>
-#include <FL/Fl_Multiline_Output.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Secret_Input.H>
 #include <FL/Fl_Shared_Image.H>
+#include <FL/Fl_Text_Display.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -35,11 +36,23 @@ namespace ui {
 namespace {
 
 constexpr int kMargin = 10;
+constexpr std::chrono::milliseconds kYieldInterval{20};
 constexpr int kRowHeight = 26;
 constexpr int kStatusHeight = 22;
 
 bool gathering_keys = false;  // Poll is collecting keystrokes typed ahead
 bool moving_focus = false;    // the model moves the focus; the widget reports nothing
+
+// Repaints the window behind a widget's area as well as the widget, for widgets that draw
+// no background of their own: otherwise a shorter text lands on top of the longer one it
+// replaces. The extra rows above reach a caption drawn over the widget's top edge.
+void RepaintArea(Fl_Widget* widget, int extra_above = 0) {
+  if (Fl_Window* window = widget->window()) {
+    window->damage(FL_DAMAGE_ALL, widget->x(), widget->y() - extra_above, widget->w(),
+                   widget->h() + extra_above);
+  }
+  widget->redraw();
+}
 
 // A text drawn as it is: no "@" symbols and no "&" access keys in the program's texts.
 class PlainText : public Fl_Box {
@@ -47,7 +60,7 @@ class PlainText : public Fl_Box {
   PlainText(int x, int y, int w, int h) : Fl_Box(x, y, w, h) {}
   void text(const std::string& t) {
     text_ = t;
-    redraw();
+    RepaintArea(this);
   }
   void draw() override {
     draw_box();
@@ -66,7 +79,7 @@ class GroupFrame : public Fl_Box {
   GroupFrame(int x, int y, int w, int h) : Fl_Box(FL_ENGRAVED_FRAME, x, y, w, h, nullptr) {}
   void caption(const std::string& t) {
     caption_ = t;
-    redraw();
+    RepaintArea(this, labelsize());
   }
   void draw() override {
     draw_box();
@@ -83,6 +96,29 @@ class GroupFrame : public Fl_Box {
   std::string caption_;
 };
 
+// A multi-line text that is only shown: wrapped to its width, with a scrollbar and wheel
+// scrolling when it is longer than its box. A click may select text to copy, but the
+// keyboard stays with the control that has the focus.
+class ReadOnlyText : public Fl_Text_Display {
+ public:
+  ReadOnlyText(int x, int y, int w, int h) : Fl_Text_Display(x, y, w, h) {
+    buffer(&text_);
+    wrap_mode(WRAP_AT_BOUNDS, 0);
+    clear_visible_focus();
+  }
+  ~ReadOnlyText() override { buffer(nullptr); }
+  void text(const std::string& t) { text_.text(t.c_str()); }
+  int handle(int event) override {
+    Fl_Widget* had_focus = Fl::focus();
+    const int used = Fl_Text_Display::handle(event);
+    if (Fl::focus() == this && had_focus != this) Fl::focus(had_focus);
+    return used;
+  }
+
+ private:
+  Fl_Text_Buffer text_;
+};
+
 void ReportFocus(Fl_Widget* widget);
 
 // An editable widget that tells the model when the person gives it the focus.
@@ -96,6 +132,32 @@ class Reporting : public Base {
     return used;
   }
 };
+
+// A list box that shows its newest rows: after its rows change it scrolls so that the last
+// one is whole in view. Whether the horizontal scrollbar takes rows away is known only
+// once the browser has laid itself out, so the scroll waits for the next drawing.
+class LogBrowser : public Reporting<Fl_Hold_Browser> {
+ public:
+  LogBrowser(int x, int y, int w, int h) : Reporting<Fl_Hold_Browser>(x, y, w, h) {}
+  void ShowLastRow() {
+    scroll_to_last_ = true;
+    redraw();
+  }
+  void draw() override {
+    Reporting<Fl_Hold_Browser>::draw();
+    if (!scroll_to_last_) return;
+    scroll_to_last_ = false;
+    if (size() == 0 || displayed(size())) return;
+    bottomline(size());
+    Reporting<Fl_Hold_Browser>::draw();
+  }
+
+ private:
+  bool scroll_to_last_ = false;
+};
+
+// The column header a list draws above its rows.
+constexpr int kHeaderHeight = 20;
 
 int ControlOf(Fl_Widget* widget) {
   return static_cast<int>(reinterpret_cast<intptr_t>(widget->user_data()));
@@ -140,6 +202,7 @@ struct FltkBackend::Screen {
   std::string title;
   std::unique_ptr<Frame> frame;
   std::vector<Fl_Widget*> widgets;  // by control number - 1; the frame owns them
+  std::vector<Fl_Widget*> headers;  // a list's column header, nullptr for other controls
   std::vector<std::string> shown;   // what each widget shows now
   std::vector<std::vector<std::string>> shown_rows;
   PlainText* status = nullptr;
@@ -221,8 +284,10 @@ Fl_Widget* MakeWidget(const ControlDescription& described, const Box& at) {
   switch (described.type) {
     case ControlType::String:
     case ControlType::Prompt: {
+      // A prompt is a sentence that may take several lines; a string keeps to one.
       auto* text = new PlainText(at.x, at.y, at.w, at.h);
-      text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+      const Fl_Align wrap = described.type == ControlType::Prompt ? FL_ALIGN_WRAP : 0;
+      text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP | wrap);
       return text;
     }
     case ControlType::Image: {
@@ -246,13 +311,11 @@ Fl_Widget* MakeWidget(const ControlDescription& described, const Box& at) {
       return input;
     }
     case ControlType::Text: {
-      Fl_Input* text = described.read_only
-                           ? static_cast<Fl_Input*>(new Fl_Multiline_Output(at.x, at.y, at.w, at.h))
-                           : new Reporting<Fl_Multiline_Input>(at.x, at.y, at.w, at.h);
+      if (described.read_only) return new ReadOnlyText(at.x, at.y, at.w, at.h);
+      auto* text = new Reporting<Fl_Multiline_Input>(at.x, at.y, at.w, at.h);
       text->wrap(1);
       text->when(FL_WHEN_CHANGED);
       text->callback(OnEdit);
-      if (described.read_only) text->clear_visible_focus();
       return text;
     }
     case ControlType::Button: {
@@ -267,17 +330,27 @@ Fl_Widget* MakeWidget(const ControlDescription& described, const Box& at) {
         choice->callback(OnDrop);
         return choice;
       }
-      auto* list = new Reporting<Fl_Hold_Browser>(at.x, at.y, at.w, at.h);
+      const int header = described.text.empty() ? 0 : kHeaderHeight;
+      auto* list = new LogBrowser(at.x, at.y + header, at.w, at.h - header);
       list->format_char(0);
+      list->has_scrollbar(Fl_Browser_::BOTH);
       list->callback(OnBrowse);
-      if (!described.text.empty()) {
-        list->copy_label(described.text.c_str());
-        list->align(FL_ALIGN_TOP_LEFT);
-      }
       return list;
     }
   }
   return new Fl_Box(at.x, at.y, at.w, at.h);
+}
+
+// A list's column header: its text in a raised strip over the rows, as wide as the list.
+Fl_Widget* MakeHeader(const ControlDescription& described, const Box& at) {
+  if (described.type != ControlType::List || described.drop || described.text.empty()) return nullptr;
+  auto* header = new PlainText(at.x, at.y, at.w, kHeaderHeight);
+  header->box(FL_THIN_UP_BOX);
+  header->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+  header->labelfont(FL_HELVETICA_BOLD);
+  header->labelsize(12);
+  header->text(described.text);
+  return header;
 }
 
 }  // namespace
@@ -329,6 +402,7 @@ void FltkBackend::Open(Window& window) {
       if (auto* list = dynamic_cast<Fl_Browser*>(w)) list->textfont(FL_COURIER);
     }
     if (!c.tip.empty()) w->copy_tooltip(c.tip.c_str());
+    s->headers.push_back(MakeHeader(c, boxes[i]));
     if (auto* input = dynamic_cast<Fl_Input_*>(w)) {
       const std::string& p = c.picture;
       if (p.size() > 1 && (p[0] == 's' || p[0] == 'S')) input->maximum_size(std::stoi(p.substr(1)));
@@ -368,17 +442,20 @@ void FltkBackend::Show(Window& window, int control) {
   for (int c = 1; c <= window.LastField(); ++c) {
     if (control != 0 && c != control) continue;
     const ControlDescription& described = window.description().controls[c - 1];
+    for (Fl_Widget* w : {s.widget(c), s.headers[c - 1]}) {
+      if (w == nullptr) continue;
+      if (window.Visible(c)) {
+        w->show();
+      } else {
+        w->hide();
+      }
+      if (window.Usable(c) || !window.Visible(c)) {
+        w->activate();
+      } else {
+        w->deactivate();
+      }
+    }
     Fl_Widget* w = s.widget(c);
-    if (window.Visible(c)) {
-      w->show();
-    } else {
-      w->hide();
-    }
-    if (window.Usable(c) || !window.Visible(c)) {
-      w->activate();
-    } else {
-      w->deactivate();
-    }
     if (described.type == ControlType::Button) {
       const bool is_default = window.Property(c, Prop::Default) != 0;
       w->labelfont(is_default ? FL_HELVETICA_BOLD : FL_HELVETICA);
@@ -386,10 +463,10 @@ void FltkBackend::Show(Window& window, int control) {
     const std::string& text = window.ScreenText(c);
     if (described.type == ControlType::List && s.shown_rows[c - 1] != window.Rows(c)) {
       s.shown_rows[c - 1] = window.Rows(c);
-      if (auto* list = dynamic_cast<Fl_Browser*>(w)) {
+      if (auto* list = dynamic_cast<LogBrowser*>(w)) {
         list->clear();
         for (const std::string& row : window.Rows(c)) list->add(row.c_str());
-        list->bottomline(list->size());
+        list->ShowLastRow();
       } else if (auto* choice = dynamic_cast<Fl_Choice*>(w)) {
         choice->clear();
         for (const std::string& row : window.Rows(c)) choice->add(MenuLabel(row).c_str());
@@ -399,6 +476,8 @@ void FltkBackend::Show(Window& window, int control) {
     s.shown[c - 1] = text;
     if (auto* plain = dynamic_cast<PlainText*>(w)) {
       plain->text(text);
+    } else if (auto* shown_text = dynamic_cast<ReadOnlyText*>(w)) {
+      shown_text->text(text);
     } else if (auto* frame = dynamic_cast<GroupFrame*>(w)) {
       frame->caption(text);
     } else if (auto* input = dynamic_cast<Fl_Input_*>(w)) {
@@ -512,6 +591,14 @@ void FltkBackend::Beep(Sound sound) {
   fl_beep(sound == Sound::Exclamation ? FL_BEEP_ERROR : FL_BEEP_DEFAULT);
 }
 
-void FltkBackend::Yield() { Fl::check(); }
+void FltkBackend::Yield() {
+  // A long job yields after every record, and a turn of FLTK costs some µs of X traffic
+  // even with nothing to do: more than a record's conversion. A person sees no difference
+  // between a turn per record and one every kYieldInterval, so the others are skipped.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_yield_ < kYieldInterval) return;
+  last_yield_ = now;
+  Fl::check();
+}
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 // Enter never reach the widgets, so that focus order and Enter follow the model's rules.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -32,6 +33,7 @@ class FltkBackend : public Backend {
 
  private:
   BackendInstaller installer_;
+  std::chrono::steady_clock::time_point last_yield_{};
   std::map<const Window*, std::unique_ptr<Screen>> screens_;
 };
 

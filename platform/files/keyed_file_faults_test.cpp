@@ -1,0 +1,233 @@
+// Record files meeting the faults of real use: a commit that cannot be written, a power
+// cut after a commit, a file left in WAL mode, one damaged record, a station that keeps
+// the file in a write. The failures are made where they happen, by a VFS under SQLite.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/files/errors.h"
+#include "platform/files/fault_vfs.h"
+#include "platform/files/keyed_file.h"
+#include "platform/files/test_table.h"
+
+namespace files {
+namespace {
+
+using test::Table;
+
+class KeyedFileFaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("keyed_faults_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / "TABLA.VQF").string();
+    Table t;
+    ASSERT_EQ(t.file.Create(path_), 0) << t.file.Detail();
+    ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    for (int code = 1; code <= 5; ++code) {
+      t.Fill(code, std::string("r").append(std::to_string(code)));
+      ASSERT_EQ(t.file.Add(), 0) << t.file.Detail();
+    }
+    ASSERT_EQ(t.file.Close(), 0);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // The amount byte of every record, in code order.
+  std::vector<int> Amounts() {
+    Table t;
+    std::vector<int> amounts;
+    EXPECT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    t.file.SetStart(test::kCode);
+    while (!t.file.Eof()) {
+      if (t.file.Next() == 0) {
+        amounts.push_back(t.Amount());
+      } else if (!t.file.PositionKnown()) {
+        break;
+      }
+    }
+    t.file.Close();
+    return amounts;
+  }
+
+  void Sql(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+// Under a power cut a commit is durable only once the journal's deletion is: the folder
+// must be synced after it, on every commit, the one of Close included.
+TEST_F(KeyedFileFaultsTest, EveryCommitSyncsTheFolderAfterDeletingItsJournal) {
+  test::FaultVfs vfs;
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+  t.file.SetStart(test::kCode);
+  ASSERT_EQ(t.file.Next(), 0);
+  t.Amount() = 7;
+  ASSERT_EQ(t.file.Put(), 0);
+  ASSERT_EQ(t.file.Commit(), 0);
+  ASSERT_EQ(t.file.Next(), 0);
+  t.Amount() = 8;
+  ASSERT_EQ(t.file.Put(), 0);
+  ASSERT_EQ(t.file.Close(), 0);
+  EXPECT_EQ(vfs.journal_deletes(), 2);
+  EXPECT_EQ(vfs.synced_journal_deletes(), 2);
+  EXPECT_EQ(Amounts(), (std::vector<int>{7, 8, 0, 0, 0}));
+}
+
+TEST_F(KeyedFileFaultsTest, WalFileIsTakenBackToTheJournalOrRefusedWhileInUse) {
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; BEGIN; SELECT count(*) FROM records;", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  {
+    Table t;
+    EXPECT_EQ(t.file.Open(path_), kAccessDenied);
+    EXPECT_NE(t.file.Detail().find("WAL"), std::string::npos) << t.file.Detail();
+    EXPECT_NE(t.file.Detail().find(path_), std::string::npos) << t.file.Detail();
+  }
+  sqlite3_close(other);
+
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+  t.file.SetStart(test::kCode);
+  ASSERT_EQ(t.file.Next(), 0);
+  t.Amount() = 9;
+  ASSERT_EQ(t.file.Put(), 0);
+  ASSERT_EQ(t.file.Close(), 0);
+  EXPECT_FALSE(std::filesystem::exists(path_ + "-wal"));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* mode = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &mode, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(mode), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "delete");
+  sqlite3_finalize(mode);
+  sqlite3_close(db);
+  EXPECT_EQ(Amounts()[0], 9);
+}
+
+// A commit that fails (its journal cannot be synced): the whole group goes back, records
+// and progress marks together, and the error says how many records did.
+TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCountsThem) {
+  test::FaultVfs vfs;
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+  ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
+  vfs.Fail(path_ + "-journal", test::FaultVfs::Fault::kSyncError);
+  t.file.SetStart(test::kCode);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(t.file.Next(), 0);
+    t.Amount() = 5;
+    ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+  }
+  int64_t left = 0;
+  EXPECT_EQ(t.file.EndProgress(&left), kFileSystemError);
+  EXPECT_NE(t.file.Detail().find("Se perdieron 3 escrituras aún no confirmadas: esos registros volvieron a sus valores anteriores"), std::string::npos)
+      << t.file.Detail();
+  EXPECT_EQ(left, 5);
+  EXPECT_EQ(t.file.Close(), 0);
+  vfs.Clear();
+
+  EXPECT_EQ(Amounts(), (std::vector<int>{0, 0, 0, 0, 0}));
+  ASSERT_EQ(t.file.Open(path_), 0);
+  KeyedFile::Progress progress;
+  ASSERT_EQ(t.file.ReadProgress(&progress), 0);
+  EXPECT_EQ(progress.pass, "pasada");
+  EXPECT_EQ(progress.marked, 0);
+  EXPECT_FALSE(progress.complete);
+  t.file.Close();
+}
+
+// A continued pass skips what an earlier run marked, a new pass drops the old marks, and
+// an earlier pass never takes a later one's.
+TEST_F(KeyedFileFaultsTest, MarksCountOnlyForTheirOwnPass) {
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(t.file.BeginProgress("2026-01-01"), 0);
+  t.file.SetStart(test::kCode);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(t.file.Next(), 0);
+    ASSERT_EQ(t.file.Put(), 0);
+  }
+  ASSERT_EQ(t.file.Close(), 0);  // killed here, as far as the file knows: no end recorded
+
+  const auto marked_codes = [&](const char* pass) {
+    std::vector<int32_t> codes;
+    EXPECT_EQ(t.file.Open(path_), 0);
+    EXPECT_EQ(t.file.BeginProgress(pass), 0);
+    t.file.SetStart(test::kCode);
+    while (!t.file.Eof() && t.file.Next() == 0) {
+      if (t.file.Marked()) codes.push_back(t.Code());
+    }
+    int64_t left = -1;
+    EXPECT_EQ(t.file.EndProgress(&left), 0);
+    EXPECT_EQ(left, 5 - static_cast<int64_t>(codes.size()));
+    t.file.Close();
+    return codes;
+  };
+  EXPECT_EQ(marked_codes("2026-01-01"), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(marked_codes("2026-02-01"), std::vector<int32_t>{});
+
+  ASSERT_EQ(t.file.Open(path_), 0);
+  EXPECT_EQ(t.file.BeginProgress("2026-01-01"), kFileSystemError);
+  EXPECT_NE(t.file.Detail().find("conversión posterior (2026-02-01)"), std::string::npos) << t.file.Detail();
+  t.file.Close();
+}
+
+// A record one byte short is one error: the walk steps past it, and the writes of the
+// group before it stay.
+TEST_F(KeyedFileFaultsTest, DamagedRecordIsSteppedOverAndTheGroupStays) {
+  Sql("UPDATE records SET data = substr(data, 1, length(data) - 1) WHERE id = 3");
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  t.file.SetStart(test::kCode);
+  std::vector<int32_t> written;
+  while (!t.file.Eof()) {
+    if (t.file.Next() != 0) {
+      EXPECT_EQ(t.file.Code(), kFileSystemError);
+      EXPECT_TRUE(t.file.PositionKnown());
+      EXPECT_EQ(t.file.Detail(), "El registro 3 de " + path_ + " está dañado: tiene 28 bytes y su estructura pide 29");
+      EXPECT_EQ(t.file.Put(), kRecordNotAvailable);
+      continue;
+    }
+    t.Amount() = 4;
+    ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+    written.push_back(t.Code());
+  }
+  EXPECT_EQ(t.file.Code(), 0);
+  EXPECT_EQ(t.file.Close(), 0);
+  EXPECT_EQ(written, (std::vector<int32_t>{1, 2, 4, 5}));
+  EXPECT_EQ(Amounts(), (std::vector<int>{4, 4, 4, 4}));
+}
+
+TEST_F(KeyedFileFaultsTest, StationHoldingTheFileIsFoundInOneAttempt) {
+  sqlite3* station = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &station), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(station, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
+  EXPECT_NE(t.file.Detail().find(path_), std::string::npos) << t.file.Detail();
+  EXPECT_NE(t.file.Detail().find("otra estación"), std::string::npos) << t.file.Detail();
+  sqlite3_exec(station, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(station);
+  EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), 0) << t.file.Detail();
+  EXPECT_EQ(t.file.Close(), 0);
+}
+
+}  // namespace
+}  // namespace files
