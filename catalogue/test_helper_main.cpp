@@ -13,6 +13,7 @@
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/fault_vfs.h"
+#include "platform/runtime/paths.h"
 
 using namespace catalogue;
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
   const std::string folder = argv[2];
   for (size_t i = 0; i < kTableCount; ++i) {
     const Table table = static_cast<Table>(i);
-    SetDiskName(table, folder + "/" + Def(table).label + ".VQF");
+    SetDiskName(table, runtime::JoinPath(folder, std::string(Def(table).label) + ".VQF"));
   }
   files::test::FaultVfs disk;
   disk.Fail(DiskName(Table::GYMDClases) + "-journal", files::test::FaultVfs::Fault::kStallWrite);

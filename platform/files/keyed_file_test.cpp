@@ -321,17 +321,21 @@ TEST_F(KeyedFileTest, ALockFileThatIsALinkIsRefusedAndOneThatFailsIsNamed) {
   const std::filesystem::path target = dir_ / "elsewhere" / "planted";
   std::filesystem::create_directories(target.parent_path());
   struct Case {
-    std::function<void()> plant;
+    std::function<bool()> plant;  // false when the system cannot make it
     std::string detail;
   };
   const Case cases[] = {
-      {[&] { std::filesystem::create_symlink(target, lock); },
+      {[&] { return std::filesystem::create_directory(lock); }, "Acceso denegado al archivo " + lock},
+      {[&] {
+         std::error_code error;
+         std::filesystem::create_symlink(target, lock, error);
+         return !error;
+       },
        "El archivo de bloqueo " + lock + " es un enlace simbólico y no se usa"},
-      {[&] { std::filesystem::create_directory(lock); }, "Acceso denegado al archivo " + lock},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(lock);
-    c.plant();
+    if (!c.plant()) GTEST_SKIP() << "no symbolic link can be made here (wine makes none): the link case did not run";
     EXPECT_EQ(t.file.Open(path_), kAccessDenied);
     EXPECT_EQ(t.file.Detail(), c.detail);
     EXPECT_EQ(t.file.Create(path_), kAccessDenied);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
@@ -96,8 +97,21 @@ ChildProcess::~ChildProcess() {
 bool ChildProcess::Started() const { return process_ != -1; }
 
 size_t ChildProcess::ReadSome(char* buffer, size_t size) {
-  DWORD n = 0;
-  return ReadFile(AsHandle(output_), buffer, static_cast<DWORD>(size), &n, nullptr) ? n : 0;
+  // The output ends when the child has ended and the pipe holds nothing more. Waiting for
+  // every writer to close is not enough: wine's desktop process, when the child starts it,
+  // inherits the child's standard output and outlives it.
+  for (;;) {
+    const bool ended = process_ == -1 || WaitForSingleObject(AsHandle(process_), 0) == WAIT_OBJECT_0;
+    DWORD available = 0;
+    if (!PeekNamedPipe(AsHandle(output_), nullptr, 0, nullptr, &available, nullptr)) return 0;
+    if (available > 0) {
+      DWORD n = 0;
+      const DWORD wanted = static_cast<DWORD>(std::min<size_t>(size, available));
+      return ReadFile(AsHandle(output_), buffer, wanted, &n, nullptr) ? n : 0;
+    }
+    if (ended) return 0;
+    Sleep(10);
+  }
 }
 
 void ChildProcess::Kill() {
