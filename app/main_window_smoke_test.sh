@@ -9,15 +9,16 @@ set -eu
 source=$1
 build=$2
 out=$3
+. "$source/tools/x_session.sh"
 
 shot() {
   "$source/tools/screenshot.sh" "$out/$1"
 }
 
-# Waits for a window whose title begins with $1 and gives it the focus, and a moment for
-# it to take keys (under wine a window is found before it is drawn).
+# Waits for a window whose title matches $1 and gives it the focus, and a moment for it
+# to take keys (under wine a window shows before it is drawn).
 focus() {
-  win=$(timeout 10 xdotool search --sync --name "$1" | head -n 1)
+  wait_window "$1"
   xdotool windowfocus "$win"
   sleep 1
 }
@@ -26,8 +27,17 @@ focus() {
 # slow to start), and a moment more for the window to show its log.
 wait_for_script() {
   sleep 1
-  while pgrep -f RESBACK >/dev/null; do sleep 0.3; done
+  # "RESBAC[K]" matches the script's processes and not this waiting shell.
+  timeout 120 sh -c 'while pgrep -f "RESBAC[K]" >/dev/null; do sleep 0.3; done' ||
+    fail "the backup script did not end within 120 s"
   sleep 1
+}
+
+# Waits for a second shown window titled like the main one ($1) and sets `win` to it.
+wait_second_window() {
+  win=$(timeout 60 sh -c "until xdotool search --onlyvisible --name '^Reconversi' |
+      grep -vx '$1'; do sleep 0.3; done" | head -n 1)
+  [ -n "$win" ] || fail "the conversion window did not show within 60 s"
 }
 
 session() {
@@ -55,11 +65,8 @@ session() {
   xdotool windowfocus "$main"
   sleep 0.3
   xdotool key Tab Return
-  conversion=""
-  while [ -z "$conversion" ]; do
-    sleep 0.3
-    conversion=$(xdotool search --name "^Reconversi" | grep -vx "$main" | head -n 1 || true)
-  done
+  wait_second_window "$main"
+  conversion=$win
   xdotool windowfocus "$conversion"
   sleep 0.5
   shot conversion_window
@@ -72,8 +79,14 @@ session() {
   focus "^Confirmar"
   shot exit_question
   xdotool key shift+Tab space
-  wait "$pid"
-  echo "exit=$?" >>"$out/program.out"
+  # The confirmed exit ends the program; one still running a minute later is stopped, and
+  # its exit status says so. The watchdog holds none of the test's output open.
+  (sleep 60 && kill "$pid") >/dev/null 2>&1 &
+  watchdog=$!
+  status=0
+  wait "$pid" || status=$?
+  kill "$watchdog" 2>/dev/null || true
+  echo "exit=$status" >>"$out/program.out"
 }
 
 if [ "${4:-}" = --session ]; then
@@ -92,8 +105,10 @@ export XDG_RUNTIME_DIR
 mkdir -p "$XDG_RUNTIME_DIR"
 "$source/tools/demo_suite.sh" "$out/suite" "$build"
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
-timeout 80 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$source" "$build" "$out" --session
+session_status=0
+timeout 240 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$source" "$build" "$out" --session || session_status=$?
 sed -i 's/\r$//' "$out/program.out"  # a Windows program's line ends
 cat "$out/program.out"
+[ "$session_status" = 0 ] || fail "the session ended with status $session_status"
 grep -qx "exit=0" "$out/program.out"
 test -f "$out/suite/Dinarvex/Dinarvex.INI"

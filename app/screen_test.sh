@@ -22,16 +22,7 @@ calc="666 597"               # the backup window's "Calc"
 run_button="110 163"         # the conversion window's "procesa conversión"
 converted="706 584 160 26"   # the backup window's ?MONTOS
 
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-# Waits for a shown window whose title matches $1 and sets `win` to it.
-wait_window() {
-  win=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1) ||
-    fail "no window titled $1"
-}
+. "$source/tools/x_session.sh"
 
 # The whole screen into $out/$1.png.
 shot() {

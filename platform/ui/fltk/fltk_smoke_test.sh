@@ -7,6 +7,7 @@
 set -eu
 demo=$1
 out=$2
+. "$(dirname "$0")/../../../tools/x_session.sh"
 
 # A screenshot of the whole screen, kept in the output folder.
 shot() {
@@ -17,7 +18,7 @@ shot() {
 session() {
   ${DINARVEX_RUN_WITH:-} "$demo" >"$out/demo.out" 2>&1 &
   pid=$!
-  win=$(timeout 10 xdotool search --sync --name "^Prueba")
+  wait_window "^Prueba"
   xdotool windowfocus "$win"
   sleep 0.3
   xdotool type --delay 30 ADMIN
@@ -29,8 +30,8 @@ session() {
   sleep 0.5
   shot window
   xdotool key Return
-  box=$(timeout 10 xdotool search --sync --name "^Confirmar")
-  xdotool windowfocus "$box"
+  wait_window "^Confirmar"
+  xdotool windowfocus "$win"
   sleep 0.5
   shot message
   xdotool key Return
@@ -50,9 +51,11 @@ mkdir -p "$out"
 rm -f "$out"/*.xwd "$out"/*.png "$out"/demo.out
 # Under the sanitizers: the system's font libraries hold their caches to the end.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan_suppressions.txt:print_suppressions=0"
-timeout 50 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$demo" "$out" --session
+session_status=0
+timeout 150 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$demo" "$out" --session || session_status=$?
 sed -i 's/\r$//' "$out/demo.out"  # a Windows program's line ends
 cat "$out/demo.out"
+[ "$session_status" = 0 ] || fail "the session ended with status $session_status"
 grep -qx "usuario=ADMIN" "$out/demo.out"
 grep -qx "nota=hola" "$out/demo.out"
 grep -qx "dos" "$out/demo.out"
