@@ -1,6 +1,6 @@
 #!/bin/sh
 # The Windows package: builds the Windows program (tools/windows/build.sh) and puts it,
-# with the batch scripts, the background picture and LEAME.txt, into
+# with the batch scripts, the window pictures and LEAME.txt, into
 # build/windows/dinarvexsor-windows.zip, as the folder Dinarvex that goes into the suite's
 # folder.
 #
@@ -14,7 +14,7 @@ rm -rf "$stage"
 program=$stage/Dinarvex
 mkdir -p "$program/CopiasREC/Dadm" "$program/CopiasREC/DCon01" "$program/CopiasREC/DNom"
 cp build/windows/app/dinarvexsor.exe scripts/RESBACK.BAT scripts/RESREST.BAT scripts/ini.bat app/fondo.xpm \
-  "$program/"
+  app/Home.xpm "$program/"
 cp scripts/ini.cmd scripts/LIMPIA.BAT "$program/CopiasREC/"
 x86_64-w64-mingw32-strip "$program/dinarvexsor.exe"  # the debugging symbols stay in the build
 # Notepad's form: code page 1252 with CR LF line ends.
