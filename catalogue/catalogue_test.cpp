@@ -629,6 +629,27 @@ TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing)
   classes.Close();
 }
 
+// Another station in the middle of a write on a table that restricts the delete (it may be
+// adding a record that refers to this one, not yet committed): the delete waits for it as a
+// write does, then deletes nothing.
+TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesARestrictingTableDeletesNothing) {
+  Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
+  Add(Table::SaldoBancos, [] { SetText(SAB::CODIGO, "B2"); });
+  Station station({"write-hold", DiskName(Table::SaldoBancos)});
+  ASSERT_EQ(station.ReadLine(), "writing");
+
+  TableRelationManager& banks = Rm(Table::Bancos);
+  ASSERT_EQ(banks.Open(), kLevelBenign);
+  SetText(BAN::CODIGO, "B1");
+  ASSERT_EQ(Fm(Table::Bancos).TryFetch(0), kLevelBenign);
+  EXPECT_EQ(banks.Delete(), kLevelNotify);
+  station.Kill();
+  ASSERT_EQ(display_.texts.size(), 1u);
+  EXPECT_EQ(display_.texts[0], NothingChanged(Table::SaldoBancos, "File Is Already Locked"));
+  EXPECT_EQ(Column(BAN::CODIGO), (std::vector<std::string>{"B1"}));
+  banks.Close();
+}
+
 // A process killed in the middle of a cascade, after the parent's delete and at the first
 // write to the child table: the next open finds every table as it was.
 TEST_F(CatalogueTest, ADeleteKilledInItsMiddleLeavesEveryTableAsItWas) {

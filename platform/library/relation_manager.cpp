@@ -150,6 +150,8 @@ static void CarryLinks(const RelationManager::Relation& relation, const FileMana
 // it: this table's, then each table reached by a cascade or a clear. Below the first level
 // the relations are followed whether or not their links will change, which may hold a file
 // more than needed but never one less. A delete that clears links is an update below.
+// A table that restricts the change is held too, though nothing is written to it: between
+// the check and the commit no station may add a record there that refers to this one.
 int RelationManager::Hold(ChangeFiles& files, const uint8_t* old_record,
                           const uint8_t* new_record) {
   int level = files.Write(*me_);
@@ -164,10 +166,11 @@ int RelationManager::Hold(ChangeFiles& files, const uint8_t* old_record,
     rules.EnsureRelations();
     for (const Relation& relation : rules.relations_) {
       const int mode = ModeOf(relation, deleting);
-      if (mode != kCascade && mode != kClear) continue;
+      if (mode == kNone) continue;
       if (top && !deleting && !LinksChange(relation, old_record, new_record)) continue;
       level = files.Write(*relation.file->me());
       if (level != kLevelBenign) return;
+      if (mode == kRestrict) continue;
       self(self, *relation.file, deleting && mode == kCascade, false);
     }
   };
