@@ -23,11 +23,12 @@ focus() {
   sleep 1
 }
 
-# Waits until the backup script has ended (its sh port here, cmd.exe under wine, which is
-# slow to start), and a moment more for the window to show its log.
+# Waits until the backup script has ended, and a moment more for the window to show its
+# log. Under wine cmd.exe can take seconds to start from a cold disk, so the wait first
+# looks for the script to appear; the quick sh port may have come and gone before it looks.
+# "RESBAC[K]" matches the script's processes and not the waiting shell.
 wait_for_script() {
-  sleep 1
-  # "RESBAC[K]" matches the script's processes and not this waiting shell.
+  timeout 15 sh -c 'until pgrep -f "RESBAC[K]" >/dev/null; do sleep 0.1; done' || true
   timeout 120 sh -c 'while pgrep -f "RESBAC[K]" >/dev/null; do sleep 0.3; done' ||
     fail "the backup script did not end within 120 s"
   sleep 1
