@@ -18,5 +18,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Test programs, and GoogleTest's listing of their tests, run under wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test programs, and GoogleTest's listing of their tests, run under wine (through a script
+# that starts again a program wine ended before it ran). The real windows' tests start
+# their programs under wine themselves.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine_test_run.sh)
+set(DINARVEX_RUN_WITH wine)
