@@ -110,28 +110,55 @@ constexpr std::array<uint64_t, 19> kPow10 = [] {
 constexpr Int128 kBelow64Bits = kPow10[18];
 constexpr Int128 kTenTo17 = kPow10[17];
 
+// The factor as the conversion divides by it: GLO:FACTORC fitted to its picture's 19.4
+// and, when it has at most 18 digits, its magnitude without trailing zeros beside the power
+// of ten that those zeros and its places make. Made again only when GLO:FACTORC changes, so
+// that the millions of amounts of a run are each spared the fitting.
+struct Factor {
+  Int128 units = 0;  // GLO:FACTORC as it was made from
+  int places = -1;
+  std::optional<Decimal> fitted;  // nullopt: does not fit the picture
+  bool in_64_bits = false;
+  bool negative = false;
+  uint64_t divisor = 0;
+  int zeros = 0;  // factor = divisor × 10^-zeros
+};
+
+const Factor& CurrentFactor() {
+  thread_local Factor factor;
+  if (factor.units == GLO::FACTORC.Units() && factor.places == GLO::FACTORC.Places()) return factor;
+  factor = {GLO::FACTORC.Units(), GLO::FACTORC.Places(), GLO::FACTORC.Fit(19, 4)};
+  if (!factor.fitted) return factor;
+  const Int128 f = factor.fitted->Units();
+  factor.in_64_bits = f > -kBelow64Bits && f < kBelow64Bits;
+  if (!factor.in_64_bits || f == 0) return factor;
+  factor.negative = f < 0;
+  factor.divisor = static_cast<uint64_t>(f < 0 ? -f : f);
+  factor.zeros = factor.fitted->Places();
+  while (factor.divisor % 10 == 0) {
+    factor.divisor /= 10;
+    --factor.zeros;
+  }
+  return factor;
+}
+
 // The quotient amount / factor, cut after kQuotientPlaces decimals and rounded half away
 // from zero to hundredths, in 64-bit arithmetic: for an amount of up to 18 digits with at
 // most kQuotientPlaces decimals and a factor of up to 18 digits (every amount a record
 // holds, and the factor), where neither the scaling nor the division can fail. nullopt
 // outside that range. The cut after kQuotientPlaces and the rounding depend only on the
 // quotient cut to three decimals, so that is all that is computed.
-std::optional<Int128> HundredthsOfQuotient(const Decimal& amount, const Decimal& factor) {
-  const Int128 a = amount.Units(), f = factor.Units();
-  if (a <= -kBelow64Bits || a >= kBelow64Bits || f <= -kBelow64Bits || f >= kBelow64Bits ||
-      amount.Places() > kQuotientPlaces) {
+std::optional<Int128> HundredthsOfQuotient(const Decimal& amount, const Factor& factor) {
+  const Int128 a = amount.Units();
+  if (a <= -kBelow64Bits || a >= kBelow64Bits || !factor.in_64_bits || amount.Places() > kQuotientPlaces) {
     return std::nullopt;
   }
-  const bool negative = (a < 0) != (f < 0);
+  const bool negative = (a < 0) != factor.negative;
   const auto magnitude = static_cast<uint64_t>(a < 0 ? -a : a);
-  auto divisor = static_cast<uint64_t>(f < 0 ? -f : f);
-  // |quotient| × 1000 = magnitude × 10^exponent / divisor. The divisor's trailing zeros go
-  // into the exponent, so that the usual factor (100000) leaves nothing to divide by.
-  int exponent = 3 + factor.Places() - amount.Places();
-  while (divisor % 10 == 0) {
-    divisor /= 10;
-    --exponent;
-  }
+  const uint64_t divisor = factor.divisor;
+  // |quotient| × 1000 = magnitude × 10^exponent / divisor; the usual factor (100000)
+  // leaves nothing to divide by.
+  const int exponent = 3 + factor.zeros - amount.Places();
   UInt128 thousandths;
   if (exponent >= 0) {  // at most 3 + 4: the product fits 128 bits
     const UInt128 scaled = static_cast<UInt128>(magnitude) * kPow10[static_cast<size_t>(exponent)];
@@ -142,7 +169,9 @@ std::optional<Int128> HundredthsOfQuotient(const Decimal& amount, const Decimal&
   } else {
     thousandths = 0;
   }
-  const auto hundredths = static_cast<Int128>((thousandths + 5) / 10);
+  // 128-bit division is a library call; the thousandths of every amount fit 64 bits.
+  const UInt128 rounded = thousandths + 5;
+  const auto hundredths = static_cast<Int128>(rounded <= UINT64_MAX ? static_cast<uint64_t>(rounded) / 10 : rounded / 10);
   return negative ? -hundredths : hundredths;
 }
 
@@ -161,13 +190,13 @@ bool IsSmallAmount(const Decimal& amount) {
 
 Conversion Convert(const Decimal& amount) {
   if (IsSmallAmount(amount)) return {Conversion::kSmallAmount};
-  const std::optional<Decimal> factor = GLO::FACTORC.Fit(19, 4);
-  if (!factor || factor->Sign() == 0) return {Conversion::kError};
-  if (const std::optional<Int128> hundredths = HundredthsOfQuotient(amount, *factor)) {
+  const Factor& factor = CurrentFactor();
+  if (!factor.fitted || factor.fitted->Sign() == 0) return {Conversion::kError};
+  if (const std::optional<Int128> hundredths = HundredthsOfQuotient(amount, factor)) {
     return {Conversion::kDivided, *hundredths};
   }
   try {
-    const Decimal quotient = Decimal::Divide(amount, *factor, kQuotientPlaces);
+    const Decimal quotient = Decimal::Divide(amount, *factor.fitted, kQuotientPlaces);
     return {Conversion::kDivided, quotient.Round(2).UnitsAt(2)};
   } catch (const runtime::DecimalError&) {  // beyond what the division holds
     return {Conversion::kError};

@@ -8,12 +8,12 @@
 #include <deque>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/files/commit_groups.h"
 #include "platform/files/errors.h"
+#include "platform/files/id_set.h"
 #include "platform/files/key_encoding.h"
 #include "platform/files/os_file.h"
 #include "platform/files/sqlite_statement.h"
@@ -200,6 +200,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return code;
     }
     if (rc == SQLITE_OK && difference.empty()) rc = PrepareStatements();
+    if (rc == SQLITE_OK && difference.empty()) rc = ChooseWriteInPlace();
     if (rc != SQLITE_OK || !difference.empty()) {
       int code;
       if (rc == SQLITE_OK) {
@@ -269,14 +270,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int Next() {
     if (int rc = ReadyKey(key_); rc != kNoError) return rc;
     if (!AheadIsCurrent()) {
-      ahead_.reset();
+      ahead_valid_ = false;
       const int rc = FetchAhead();
       if (rc != kNoError) return rc;
     }
-    if (!ahead_->has_value()) return Done(kRecordNotAvailable);
-    const Row row = std::move(**ahead_);
-    ahead_.reset();
-    if (int rc = Load(row); rc != kNoError) return rc;
+    if (!ahead_found_) return Done(kRecordNotAvailable);
+    ahead_valid_ = false;
+    if (int rc = Load(ahead_row_); rc != kNoError) return rc;
     return Succeeded();
   }
 
@@ -284,7 +284,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (ReadyKey(key_) != kNoError) return true;
     if (!AheadIsCurrent() && FetchAhead() != kNoError) return true;
     Done(kNoError);
-    return !ahead_->has_value();
+    return !ahead_found_;
   }
 
   int Get(int key) {
@@ -299,7 +299,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     const int rc = StepRow(s, &row);
     if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? Done(kRecordNotFound) : FailSql(rc);
     key_ = key;
-    ahead_.reset();
+    ahead_valid_ = false;
     if (int rc = Load(row); rc != kNoError) return rc;
     return Succeeded();
   }
@@ -311,33 +311,20 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     // keeps the keys touches no index.
     if (int rc = BeginWrite(); rc != kNoError) return rc;
     uint64_t changed = 0;
-    std::vector<std::string> columns(layout_.keys.size());
+    std::vector<std::string> columns;
     const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
       if (!KeyDiffers(k, old_record)) continue;
       changed |= uint64_t{1} << k;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
+      columns.resize(layout_.keys.size());
       columns[k] = KeyColumn(value, current_id_);
     }
-    Statement& s = UpdateStatement(changed);
-    s.Bind(1, record_, layout_.length);
-    s.Bind(2, current_id_);
-    s.Bind(3, current_data_);
-    int index = 4;
-    for (size_t m = 0; m < memos_.size(); ++m) {
-      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
-      s.Bind(index++, memo.data(), memo.size());
-    }
-    for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      if ((changed >> k & 1) != 0) s.Bind(index++, columns[k]);
-    }
-    const int rc = s.Step();
-    s.Reset();
-    if (rc != SQLITE_DONE) return FailSql(rc);
-    if (sqlite3_changes(db_) == 0) {
-      return RecordChangedSinceRead();
-    }
+    const int rc = changed == 0 && writes_in_place_ ? WriteInPlace() : UpdateRow(changed, columns);
+    if (rc != kNoError) return rc;
+    ++writes_;
+    if (changed != 0) ++key_writes_;
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
     ++group_write_count_;
     if (progress_open_) {
@@ -369,6 +356,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     s.Reset();
     if (rc != SQLITE_DONE) return FailSql(rc);
     ++next_id_;
+    ++writes_;
+    ++key_writes_;
     current_id_ = id;
     current_data_.assign(reinterpret_cast<const char*>(record_), layout_.length);
     ++group_write_count_;
@@ -389,6 +378,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return RecordChangedSinceRead();
     }
     current_id_ = 0;
+    ++writes_;
+    ++key_writes_;
     ++group_write_count_;
     return Succeeded();
   }
@@ -479,7 +470,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     bound_ = state.bound;
     current_id_ = state.current_id;
     current_data_ = state.current_data;
-    ahead_.reset();
+    ahead_valid_ = false;
     if (!restore_buffer) return;
     std::memcpy(record_, state.buffer.data(), layout_.length);
     for (size_t m = 0; m < memos_.size(); ++m) {
@@ -547,7 +538,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (rc == SQLITE_ROW) stored_pass = s.Text(0);
     if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
     s.Reset();
-    progress_marked_.clear();
+    progress_marked_.Clear();
     if (rc == SQLITE_OK && stored_pass > pass) {
       // Passes are named by their start: a later one's marks are never given up for an
       // earlier one, whose run would convert those records again.
@@ -558,12 +549,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (rc == SQLITE_OK && stored_pass != pass) {
       rc = sqlite3_exec(db_, "DELETE FROM progress_records; DELETE FROM progress_runs;", nullptr, nullptr, nullptr);
     } else if (rc == SQLITE_OK) {
-      if ((rc = s.Prepare(db_, "SELECT id FROM progress_records")) == SQLITE_OK) {
-        while ((rc = s.Step()) == SQLITE_ROW) progress_marked_.push_back(s.Int(0));
-        if (rc == SQLITE_DONE) rc = SQLITE_OK;
-        s.Reset();
-      }
-      std::sort(progress_marked_.begin(), progress_marked_.end());
+      rc = ReadMarksOfPass(&progress_marked_);
     }
     if (rc == SQLITE_OK) rc = s.Prepare(db_, "INSERT INTO progress_runs (pass, started) VALUES (?1, " + kNow + ")");
     if (rc == SQLITE_OK) {
@@ -585,7 +571,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   bool Marked() const {
-    return progress_open_ && std::binary_search(progress_marked_.begin(), progress_marked_.end(), current_id_);
+    return progress_open_ && progress_marked_.Contains(current_id_);
   }
 
   // Without an open run (it could not begin) only the count is made.
@@ -594,7 +580,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (!progress_open_) return CountUnmarked(left);
     progress_open_ = false;
-    progress_marked_.clear();
+    progress_marked_.Clear();
     if (int rc = BeginWrite(); rc != kNoError) return rc;
     if (int rc = CountUnmarked(left); rc != kNoError) return rc;
     Statement s;
@@ -682,7 +668,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int RollbackTransaction() {
     if (!in_transaction_) return Done(kNoError);
     in_transaction_ = false;
-    ahead_.reset();
+    ahead_valid_ = false;
     if (!in_group_) return Done(kNoError);
     const int rc = EndGroup(true, true);
     return rc == SQLITE_OK ? Done(kNoError) : FailSql(rc);
@@ -706,7 +692,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
  private:
   struct Statements {
     Statement begin_read, begin, commit, rollback, max_id, count, insert, remove;
-    std::deque<Statement> after;           // per key: the first record past a column
+    std::deque<Statement> walk;            // per key: the records past a column, in order
     std::deque<Statement> first_in_range;  // per key: the first record of a value's range
     std::map<uint64_t, Statement> updates;  // by the set of key columns written
   };
@@ -724,21 +710,36 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return kNoError;
   }
 
+  // The ids that the marks of the pass last begun name.
+  int ReadMarksOfPass(IdSet* marked) {
+    Statement s;
+    int rc = s.Prepare(db_, "SELECT id FROM progress_records WHERE run IN (SELECT run FROM progress_runs WHERE pass = ?1)");
+    if (rc != SQLITE_OK) return rc;
+    s.BindText(1, progress_pass_);
+    while ((rc = s.Step()) == SQLITE_ROW) marked->Add(s.Int(0));
+    s.Reset();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  }
+
   // The records that no mark of the pass last begun names (every record when the file's
-  // marks are of another pass), within the current transaction.
+  // marks are of another pass), within the current transaction. The ids come from one of
+  // the key indexes, each of which holds them all, rather than from the records' rows;
+  // the marks are set against them here, where SQLite would build a table of them.
   int CountUnmarked(int64_t* left) {
     if (int rc = BeginRead(); rc != kNoError) return rc;
     bool present = false;
     if (int rc = ProgressTablesPresent(&present); rc != kNoError) return rc;
+    IdSet marked;
+    int rc = present ? ReadMarksOfPass(&marked) : SQLITE_OK;
     Statement s;
-    int rc = s.Prepare(db_, present ? "SELECT count(*) FROM records WHERE id NOT IN (SELECT id FROM progress_records "
-                                      "WHERE run IN (SELECT run FROM progress_runs WHERE pass = ?1))"
-                                    : "SELECT count(*) FROM records");
-    if (rc == SQLITE_OK && present) s.BindText(1, progress_pass_);
-    if (rc == SQLITE_OK) rc = s.Step();
-    if (rc != SQLITE_ROW) return FailSql(rc);
-    *left = s.Int(0);
-    s.Reset();
+    if (rc == SQLITE_OK) rc = s.Prepare(db_, "SELECT id FROM records");
+    int64_t count = 0;
+    if (rc == SQLITE_OK) {
+      while ((rc = s.Step()) == SQLITE_ROW) count += marked.Contains(s.Int(0)) ? 0 : 1;
+      s.Reset();
+    }
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    *left = count;
     return Done(kNoError);
   }
 
@@ -751,7 +752,12 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     const int rc = s.Step();
     const std::string cause = rc == SQLITE_DONE ? std::string() : SqlMessage(rc);
     s.Reset();
-    if (rc == SQLITE_DONE) return kNoError;
+    return rc == SQLITE_DONE ? kNoError : LoseGroup(cause);
+  }
+
+  // Ends the open group by rolling it back, after a write that cannot stand: each of its
+  // writes is lost, and the detail counts them.
+  int LoseGroup(const std::string& cause) {
     if (in_group_) {
       if (sqlite3_get_autocommit(db_) == 0) GiveUpGroup();
       in_group_ = false;
@@ -775,6 +781,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Rolls the open transaction back. If even that fails, the connection cannot be trusted
   // with further writes; closing it lets SQLite's journal restore the file.
   void GiveUpGroup() {
+    EndStepping();
     st_->rollback.Step();
     st_->rollback.Reset();
     if (sqlite3_get_autocommit(db_) == 0) {
@@ -1043,11 +1050,85 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     for (size_t k = 1; k <= layout_.keys.size(); ++k) {
       const std::string column = "key" + std::to_string(k);
       const std::string select = "SELECT id, data, " + column + memo_columns + " FROM records WHERE ";
-      prepare(st_->after.emplace_back(), select + column + " > ?1 ORDER BY " + column + " LIMIT 1");
+      prepare(st_->walk.emplace_back(), select + column + " > ?1 ORDER BY " + column);
       prepare(st_->first_in_range.emplace_back(),
               select + column + " >= ?1 AND " + column + " < ?2 ORDER BY " + column + " LIMIT 1");
     }
     return rc;
+  }
+
+  // The buffer written over the current record's row with an UPDATE: the data, the memos
+  // and the key columns in `changed`. The row must still hold the data as read.
+  int UpdateRow(uint64_t changed, const std::vector<std::string>& columns) {
+    Statement& s = UpdateStatement(changed);
+    s.Bind(1, record_, layout_.length);
+    s.Bind(2, current_id_);
+    s.Bind(3, current_data_);
+    int index = 4;
+    for (size_t m = 0; m < memos_.size(); ++m) {
+      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
+      s.Bind(index++, memo.data(), memo.size());
+    }
+    for (size_t k = 0; k < layout_.keys.size(); ++k) {
+      if ((changed >> k & 1) != 0) s.Bind(index++, columns[k]);
+    }
+    const int rc = s.Step();
+    s.Reset();
+    if (rc != SQLITE_DONE) return FailSql(rc);
+    return sqlite3_changes(db_) == 0 ? RecordChangedSinceRead() : kNoError;
+  }
+
+  // The buffer written over the current record's `data` in place, through SQLite's BLOB
+  // handle: no statement runs, no row is rebuilt and no index is looked at, which halves the
+  // cost of a walk that rewrites every record. The row must still hold the data as read. A
+  // write that fails may have changed part of the record (one spread over overflow pages),
+  // so its whole group goes back, as for a mark that cannot be written.
+  int WriteInPlace() {
+    int rc = blob_ == nullptr ? sqlite3_blob_open(db_, "main", "records", "data", current_id_, 1, &blob_)
+                              : sqlite3_blob_reopen(blob_, current_id_);
+    if (rc != SQLITE_OK) {
+      CloseBlob();
+      return rc == SQLITE_ERROR ? RecordChangedSinceRead() : FailSql(rc);  // ERROR: no such row
+    }
+    stored_.resize(current_data_.size());
+    if (sqlite3_blob_bytes(blob_) != static_cast<int>(stored_.size())) return RecordChangedSinceRead();
+    rc = sqlite3_blob_read(blob_, stored_.data(), static_cast<int>(stored_.size()), 0);
+    if (rc != SQLITE_OK) {
+      CloseBlob();
+      return FailSql(rc);
+    }
+    if (stored_ != current_data_) return RecordChangedSinceRead();
+    if (std::memcmp(record_, stored_.data(), stored_.size()) == 0) return kNoError;  // nothing to write
+    rc = sqlite3_blob_write(blob_, record_, static_cast<int>(layout_.length), 0);
+    if (rc == SQLITE_OK) return kNoError;
+    const std::string cause = SqlMessage(rc);
+    CloseBlob();
+    return LoseGroup(cause);
+  }
+
+  void CloseBlob() {
+    sqlite3_blob_close(blob_);
+    blob_ = nullptr;
+  }
+
+  // The walk's statement and the BLOB handle are open statements to SQLite: a commit or a
+  // rollback needs them ended, and the connection's close needs them gone.
+  void EndStepping() {
+    StopWalk();
+    CloseBlob();
+  }
+
+  // A write through the BLOB handle passes by the table's triggers (rules someone gave the
+  // file with sqlite3) and writes `data` alone, not the memos the buffer may have changed:
+  // files with either have every record written with an UPDATE.
+  int ChooseWriteInPlace() {
+    Statement s;
+    int rc = s.Prepare(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = 'records'");
+    if (rc == SQLITE_OK) rc = s.Step();
+    if (rc != SQLITE_ROW) return rc;
+    writes_in_place_ = s.Int(0) == 0 && layout_.memos.empty();
+    s.Reset();
+    return SQLITE_OK;
   }
 
   // UPDATE of the data, the memos and the key columns in `changed`; ?1 data, ?2 id, ?3 the
@@ -1089,43 +1170,73 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return rc == SQLITE_ROW || rc == SQLITE_DONE ? kNoError : FailSql(rc);
   }
 
+  // The row a statement stands on, into `row` (whose buffers are reused).
+  void ReadRow(const Statement& s, Row* row) const {
+    row->id = s.Int(0);
+    row->data = s.Blob(1);
+    row->column = s.Blob(2);
+    row->memos.resize(memos_.size());
+    for (size_t m = 0; m < memos_.size(); ++m) row->memos[m] = s.Blob(3 + static_cast<int>(m));
+  }
+
   int StepRow(Statement& s, Row* row) {
     const int rc = s.Step();
-    if (rc == SQLITE_ROW) {
-      row->id = s.Int(0);
-      row->data = s.Blob(1);
-      row->column = s.Blob(2);
-      row->memos.clear();
-      for (size_t m = 0; m < memos_.size(); ++m) row->memos.emplace_back(s.Blob(3 + static_cast<int>(m)));
-    }
+    if (rc == SQLITE_ROW) ReadRow(s, row);
     s.Reset();
     return rc;
   }
 
-  // Reads the record that follows the position into ahead_ (empty past the end).
+  // Reads the record that follows the position into ahead_row_ (none past the end).
   int FetchAhead() {
     read_failed_ = true;
     if (int rc = BeginRead(); rc != kNoError) return rc;
-    Statement& s = st_->after[key_];
-    s.Bind(1, bound_);
-    Row row;
-    const int rc = StepRow(s, &row);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);
+    Statement& s = st_->walk[key_];
+    if (!WalkGoesOn()) {
+      StopWalk();
+      walk_from_ = bound_;
+      s.Bind(1, walk_from_);
+      walk_key_ = key_;
+      walk_group_ = group_serial_;
+      walk_key_writes_ = key_writes_;
+    }
+    const int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+      ReadRow(s, &ahead_row_);
+    } else {
+      StopWalk();
+      if (rc != SQLITE_DONE) return FailSql(rc);
+    }
     read_failed_ = false;
-    ahead_.emplace(rc == SQLITE_ROW ? std::optional<Row>(std::move(row)) : std::nullopt);
+    ahead_valid_ = true;
+    ahead_found_ = rc == SQLITE_ROW;
     ahead_key_ = key_;
     ahead_bound_ = bound_;
     ahead_group_ = in_group_ ? group_serial_ : 0;
-    ahead_changes_ = sqlite3_total_changes64(db_);
+    ahead_writes_ = writes_;
     return kNoError;
   }
 
+  // A walk steps one statement from record to record instead of looking each one up, for as
+  // long as nothing can have moved what lies ahead in its key: the same group (no other
+  // station wrote since it started), no key column written here since, and the position
+  // where its last step left it.
+  bool WalkGoesOn() const {
+    return walk_key_ == key_ && walk_group_ == group_serial_ && walk_key_writes_ == key_writes_ &&
+           ahead_row_.column == bound_;
+  }
+
+  // A statement still stepping keeps its read lock, and a commit must not wait for it.
+  void StopWalk() {
+    if (walk_key_ >= 0) st_->walk[walk_key_].Reset();
+    walk_key_ = -1;
+  }
+
   // The record read ahead by Eof is still what Next would read: same position, and no write
-  // since, by this instance (the change count) or by anyone else (this instance's write group
-  // has kept other writers out since the read).
+  // since, by this instance or by anyone else (this instance's group has kept other writers
+  // out since the read).
   bool AheadIsCurrent() const {
-    return ahead_.has_value() && ahead_key_ == key_ && ahead_bound_ == bound_ && in_group_ &&
-           ahead_group_ == group_serial_ && ahead_changes_ == sqlite3_total_changes64(db_);
+    return ahead_valid_ && ahead_key_ == key_ && ahead_bound_ == bound_ && in_group_ &&
+           ahead_group_ == group_serial_ && ahead_writes_ == writes_;
   }
 
   int Load(const Row& row) {
@@ -1176,6 +1287,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   void StartGroup(bool writes) {
+    EndStepping();  // left over from a group that SQLite rolled back
     in_group_ = true;
     group_writes_ = writes;
     group_write_count_ = 0;
@@ -1187,6 +1299,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // Commits (or rolls back) the open group. When a commit fails and SQLite has rolled the
   // group back, the group is over; when it is merely busy, it stays open.
   int EndGroup(bool unregister, bool roll_back = false) {
+    EndStepping();
     Statement& s = roll_back ? st_->rollback : st_->commit;
     const int rc = s.Step();
     if (rc != SQLITE_DONE) group_failure_ = SqlMessage(rc);
@@ -1217,6 +1330,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   void ReleaseHandles() {
     if (in_group_) UnregisterOpenGroup(this);
     if (db_ != nullptr) LeavePeers(identity_, this);
+    if (st_ != nullptr) EndStepping();
     progress_mark_.reset();
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
@@ -1227,9 +1341,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     in_group_ = false;
     read_failed_ = false;
     progress_open_ = false;
-    progress_marked_.clear();
+    progress_marked_.Clear();
     in_transaction_ = false;
-    ahead_.reset();
+    ahead_valid_ = false;
     current_id_ = 0;
     key_ = -1;
   }
@@ -1270,13 +1384,26 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   std::string progress_pass_;  // the pass last begun, open or not
   int64_t progress_run_ = 0;
   std::unique_ptr<Statement> progress_mark_;
-  std::vector<int64_t> progress_marked_;  // sorted: the records marked before this run
+  IdSet progress_marked_;  // the records marked before this run
 
-  std::optional<std::optional<Row>> ahead_;
+  bool ahead_valid_ = false;  // Eof has read ahead_row_ (or found no record: !ahead_found_)
+  bool ahead_found_ = false;
+  Row ahead_row_;
   int ahead_key_ = -1;
   std::string ahead_bound_;
   uint64_t ahead_group_ = 0;
-  int64_t ahead_changes_ = 0;
+  int64_t ahead_writes_ = 0;
+
+  int64_t writes_ = 0;      // records this instance wrote, added or deleted
+  int64_t key_writes_ = 0;  // of them, those that changed a key column
+  int walk_key_ = -1;       // the key whose walk statement is stepping, -1 for none
+  uint64_t walk_group_ = 0;
+  int64_t walk_key_writes_ = 0;
+  std::string walk_from_;   // the walk's bound value, which SQLite reads in place
+
+  bool writes_in_place_ = false;  // WriteInPlace serves a rewrite that keeps the keys
+  sqlite3_blob* blob_ = nullptr;
+  std::string stored_;            // the row's data, read back before it is written over
 };
 
 KeyedFile::KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos)

@@ -177,6 +177,56 @@ TEST_F(KeyedFileTest, WalkThatRewritesMeetsEveryRecordOnce) {
   EXPECT_EQ(t.Amount(), 2);
 }
 
+// A walk steps on from where it stands only while nothing can have moved what lies ahead:
+// each Next still reads the first record past the position, whatever the walk's own
+// writes, another instance's writes and the commits between them did.
+TEST_F(KeyedFileTest, WalkMeetsWhatLiesAheadAfterEveryKindOfWrite) {
+  Table t, other;
+  CreateWith(t, {{0, "a"}, {10, "a"}, {20, "a"}, {30, "a"}, {40, "a"}, {50, "a"}, {60, "a"}, {70, "a"}, {80, "a"}, {90, "a"}});
+  ASSERT_EQ(other.file.Open(path_), 0);
+  std::vector<int32_t> met;
+  ASSERT_EQ(t.file.SetStart(test::kCode), 0);
+  while (!t.file.Eof()) {
+    ASSERT_EQ(t.file.Next(), 0) << t.file.Detail();
+    met.push_back(t.Code());
+    ++t.Amount();
+    switch (t.Code()) {
+      case 10:  // another instance adds a record just ahead
+        other.Fill(15, "b");
+        ASSERT_EQ(other.file.Add(), 0) << other.file.Detail();
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+        break;
+      case 20:  // the walk moves its record past the end: it is met again there
+        t.SetCode(95);
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+        break;
+      case 30:
+        ASSERT_EQ(t.file.Delete(), 0) << t.file.Detail();
+        break;
+      case 40:  // another instance deletes the record just ahead
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+        other.Clear();
+        other.SetCode(50);
+        ASSERT_EQ(other.file.Get(test::kCode), 0);
+        ASSERT_EQ(other.file.Delete(), 0) << other.file.Detail();
+        break;
+      case 70:  // the walk jumps past 80
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+        t.SetCode(85);
+        ASSERT_EQ(t.file.Set(test::kCode), 0);
+        break;
+      case 90:
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+        ASSERT_EQ(t.file.Commit(), 0);
+        break;
+      default:
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+    }
+  }
+  EXPECT_EQ(met, (std::vector<int32_t>{0, 10, 15, 20, 30, 40, 60, 70, 90, 95}));
+  EXPECT_EQ(Walk(other, test::kCode), (std::vector<int32_t>{0, 10, 15, 40, 60, 70, 80, 90, 95}));
+}
+
 TEST_F(KeyedFileTest, SaveAndRestoreKeepPositionAndBuffer) {
   Table t;
   CreateWith(t, {{1, "a"}, {2, "b"}, {3, "c"}});
