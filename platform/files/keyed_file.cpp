@@ -56,6 +56,9 @@ constexpr char kPageSizePragma[] = "PRAGMA page_size = 65536";
 // Pages are taken as they are used, so a file that is only looked up costs little.
 constexpr char kCacheSizePragma[] = "PRAGMA cache_size = -65536";
 
+// Conversion marks inserted by one statement.
+constexpr size_t kMarkBatch = 64;
+
 // One record as the file holds it, with its column of the key it was read by.
 struct Row {
   int64_t id = 0;
@@ -496,6 +499,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int ReadProgress(Progress* progress) {
     *progress = {};
     if (int rc = Ready(); rc != kNoError) return rc;
+    if (int rc = WritePendingMarks(); rc != kNoError) return rc;
     if (int rc = BeginRead(); rc != kNoError) return rc;
     bool present = false;
     if (int rc = ProgressTablesPresent(&present); rc != kNoError || !present) {
@@ -558,8 +562,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       s.Reset();
     }
     progress_run_ = sqlite3_last_insert_rowid(db_);
-    progress_mark_ = std::make_unique<Statement>();
-    if (rc == SQLITE_OK) rc = progress_mark_->Prepare(db_, "INSERT INTO progress_records (run, id) VALUES (?1, ?2)");
+    progress_mark_ = std::make_unique<MarkStatements>();
+    if (rc == SQLITE_OK) rc = progress_mark_->one.Prepare(db_, "INSERT INTO progress_records (run, id) VALUES (?1, ?2)");
+    if (rc == SQLITE_OK) {
+      std::string sql = "INSERT INTO progress_records (run, id) VALUES (?1, ?2)";
+      for (size_t i = 1; i < kMarkBatch; ++i) sql += ", (?1, ?" + std::to_string(i + 2) + ")";
+      rc = progress_mark_->batch.Prepare(db_, sql);
+    }
     if (rc != SQLITE_OK) {
       const int code = FailSql(rc);
       if (in_group_) EndGroup(true, true);
@@ -726,6 +735,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // the key indexes, each of which holds them all, rather than from the records' rows;
   // the marks are set against them here, where SQLite would build a table of them.
   int CountUnmarked(int64_t* left) {
+    if (int rc = WritePendingMarks(); rc != kNoError) return rc;
     if (int rc = BeginRead(); rc != kNoError) return rc;
     bool present = false;
     if (int rc = ProgressTablesPresent(&present); rc != kNoError) return rc;
@@ -743,16 +753,38 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     return Done(kNoError);
   }
 
-  // The mark of the record just written, in its transaction. A mark that cannot be written
-  // takes the whole group back: a record written but not marked would be converted again.
+  // The mark of the record just written, in its transaction. Marks are inserted kMarkBatch
+  // at a time, and the rest before the group commits: a statement for each costs as much as
+  // the record's own write. A mark that cannot be written takes the whole group back: a
+  // record written but not marked would be converted again.
   int MarkDone() {
-    Statement& s = *progress_mark_;
-    s.Bind(1, progress_run_);
-    s.Bind(2, current_id_);
-    const int rc = s.Step();
-    const std::string cause = rc == SQLITE_DONE ? std::string() : SqlMessage(rc);
-    s.Reset();
-    return rc == SQLITE_DONE ? kNoError : LoseGroup(cause);
+    pending_marks_.push_back(current_id_);
+    return pending_marks_.size() < kMarkBatch ? kNoError : WritePendingMarks();
+  }
+
+  // The marks not yet written, written before the progress tables are read or a batch is full.
+  int WritePendingMarks() {
+    return WriteMarks() == SQLITE_OK ? kNoError : LoseGroup(group_failure_);
+  }
+
+  // Inserts the marks not yet written, in the open group; those that could not be stay.
+  // SQLITE_OK, or the failed step's code.
+  int WriteMarks() {
+    size_t written = 0;
+    int rc = SQLITE_DONE;
+    while (rc == SQLITE_DONE && written < pending_marks_.size()) {
+      const bool whole = pending_marks_.size() - written >= kMarkBatch;
+      Statement& s = whole ? progress_mark_->batch : progress_mark_->one;
+      s.Bind(1, progress_run_);
+      const size_t count = whole ? kMarkBatch : 1;
+      for (size_t i = 0; i < count; ++i) s.Bind(static_cast<int>(i) + 2, pending_marks_[written + i]);
+      rc = s.Step();
+      if (rc != SQLITE_DONE) group_failure_ = SqlMessage(rc);
+      s.Reset();
+      if (rc == SQLITE_DONE) written += count;
+    }
+    pending_marks_.erase(pending_marks_.begin(), pending_marks_.begin() + static_cast<ptrdiff_t>(written));
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
   }
 
   // Ends the open group by rolling it back, after a write that cannot stand: each of its
@@ -782,6 +814,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // with further writes; closing it lets SQLite's journal restore the file.
   void GiveUpGroup() {
     EndStepping();
+    pending_marks_.clear();
     st_->rollback.Step();
     st_->rollback.Reset();
     if (sqlite3_get_autocommit(db_) == 0) {
@@ -1288,6 +1321,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   void StartGroup(bool writes) {
     EndStepping();  // left over from a group that SQLite rolled back
+    pending_marks_.clear();
     in_group_ = true;
     group_writes_ = writes;
     group_write_count_ = 0;
@@ -1300,11 +1334,16 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // group back, the group is over; when it is merely busy, it stays open.
   int EndGroup(bool unregister, bool roll_back = false) {
     EndStepping();
-    Statement& s = roll_back ? st_->rollback : st_->commit;
-    const int rc = s.Step();
-    if (rc != SQLITE_DONE) group_failure_ = SqlMessage(rc);
-    s.Reset();
-    if (rc != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) {
+    if (roll_back) pending_marks_.clear();
+    int rc = WriteMarks();  // the group's last marks commit with it
+    if (rc == SQLITE_OK) {
+      Statement& s = roll_back ? st_->rollback : st_->commit;
+      rc = s.Step();
+      if (rc == SQLITE_DONE) rc = SQLITE_OK;
+      else group_failure_ = SqlMessage(rc);
+      s.Reset();
+    }
+    if (rc != SQLITE_OK && sqlite3_get_autocommit(db_) == 0) {
       if ((rc & 0xFF) == SQLITE_BUSY) return rc;
       // A commit that cannot complete (a full disk, an I/O error) is given up whole rather
       // than kept open to grow: its writes go back, and the error says how many.
@@ -1312,7 +1351,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     in_group_ = false;
     if (unregister) UnregisterOpenGroup(this);
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    return rc;
   }
 
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
@@ -1332,6 +1371,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) LeavePeers(identity_, this);
     if (st_ != nullptr) EndStepping();
     progress_mark_.reset();
+    pending_marks_.clear();
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -1383,7 +1423,11 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   bool progress_open_ = false;
   std::string progress_pass_;  // the pass last begun, open or not
   int64_t progress_run_ = 0;
-  std::unique_ptr<Statement> progress_mark_;
+  struct MarkStatements {
+    Statement one, batch;
+  };
+  std::unique_ptr<MarkStatements> progress_mark_;
+  std::vector<int64_t> pending_marks_;  // of records written in the open group
   IdSet progress_marked_;  // the records marked before this run
 
   bool ahead_valid_ = false;  // Eof has read ahead_row_ (or found no record: !ahead_found_)

@@ -152,6 +152,42 @@ TEST_F(KeyedFileFaultsTest, FailedCommitTakesRecordsAndMarksBackTogetherAndCount
   t.file.Close();
 }
 
+// Marks go into the file a batch at a time and the rest before the commit: whatever the
+// size of a group, its commit holds one mark for each record it wrote, and a failed commit
+// none.
+TEST_F(KeyedFileFaultsTest, EveryRecordOfAGroupHasItsMarkWhateverTheGroupsSize) {
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  for (int code = 6; code <= 200; ++code) {
+    t.Fill(code, "r");
+    ASSERT_EQ(t.file.Add(), 0) << t.file.Detail();
+  }
+  ASSERT_EQ(t.file.Close(), 0);
+  int pass = 10;
+  for (const int written : {63, 64, 130}) {
+    for (const bool commit_fails : {false, true}) {
+      SCOPED_TRACE(std::to_string(written) + (commit_fails ? " records, failed commit" : " records"));
+      test::FaultVfs vfs;
+      ASSERT_EQ(t.file.Open(path_), 0);
+      ASSERT_EQ(t.file.BeginProgress("2026-01-" + std::to_string(pass++)), 0) << t.file.Detail();
+      if (commit_fails) vfs.Fail(path_ + "-journal", test::FaultVfs::Fault::kSyncError);
+      t.file.SetStart(test::kCode);
+      for (int i = 0; i < written; ++i) {
+        ASSERT_EQ(t.file.Next(), 0);
+        ++t.Amount();
+        ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+      }
+      EXPECT_EQ(t.file.Close(), commit_fails ? kFileSystemError : 0);
+      vfs.Clear();
+      KeyedFile::Progress progress;
+      ASSERT_EQ(t.file.Open(path_), 0);
+      ASSERT_EQ(t.file.ReadProgress(&progress), 0);
+      EXPECT_EQ(progress.marked, commit_fails ? 0 : written);
+      t.file.Close();
+    }
+  }
+}
+
 // A continued pass skips what an earlier run marked, a new pass drops the old marks, and
 // an earlier pass never takes a later one's.
 TEST_F(KeyedFileFaultsTest, MarksCountOnlyForTheirOwnPass) {

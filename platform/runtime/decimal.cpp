@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace runtime {
 namespace {
@@ -86,13 +87,15 @@ constexpr std::array<uint8_t, 100> kPackedByte = [] {
 // half-byte: the last byte holds the lowest digit and the sign, every byte before it two
 // digits. Instantiated for 64 bits (every amount a record holds: divisions by a constant,
 // which compile to multiplications) and for 128. Eight digits at a time are split in halves
-// and quarters, so that most divisions do not wait for one another.
+// and quarters, so that most divisions do not wait for one another; the leading zeros are
+// written as such.
 template <typename Magnitude>
 void WritePacked(Magnitude magnitude, bool negative, uint8_t* field, size_t size) {
   field[size - 1] = static_cast<uint8_t>(static_cast<int>(magnitude % 10) << 4 | (negative ? 0xD : 0x0));
   magnitude /= 10;
   size_t i = size - 1;
   for (; i >= 4; i -= 4) {
+    if (magnitude == 0) break;
     const auto eight = static_cast<uint32_t>(magnitude % 100000000);
     magnitude /= 100000000;
     const uint32_t high = eight / 10000, low = eight % 10000;
@@ -100,6 +103,10 @@ void WritePacked(Magnitude magnitude, bool negative, uint8_t* field, size_t size
     field[i - 2] = kPackedByte[low / 100];
     field[i - 3] = kPackedByte[high % 100];
     field[i - 4] = kPackedByte[high / 100];
+  }
+  if (magnitude == 0) {
+    std::memset(field, 0, i);
+    return;
   }
   for (; i > 0; --i) {
     field[i - 1] = kPackedByte[static_cast<size_t>(magnitude % 100)];
@@ -296,7 +303,9 @@ std::optional<Decimal> LoadDecimalField(const uint8_t* field, int digits, int pl
   // first nine bytes (18 digits and the last one fit), in 128 beyond.
   const size_t pairs = size - 1, head_pairs = std::min<size_t>(pairs, 9);
   uint64_t head = 0;
-  for (size_t i = 0; i < head_pairs; ++i) {
+  size_t i = 0;
+  while (i < head_pairs && field[i] == 0) ++i;  // leading zeros
+  for (; i < head_pairs; ++i) {
     const uint8_t two = kPackedValue[field[i]];
     if (two == kNotDigits) return std::nullopt;
     head = head * 100 + two;
@@ -308,7 +317,7 @@ std::optional<Decimal> LoadDecimalField(const uint8_t* field, int digits, int pl
     units = static_cast<Int128>(head * 10 + static_cast<uint64_t>(last));
   } else {
     units = static_cast<Int128>(head);
-    for (size_t i = head_pairs; i < pairs; ++i) {
+    for (; i < pairs; ++i) {
       const uint8_t two = kPackedValue[field[i]];
       if (two == kNotDigits) return std::nullopt;
       units = units * 100 + two;
