@@ -758,6 +758,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // the record's own write. A mark that cannot be written takes the whole group back: a
   // record written but not marked would be converted again.
   int MarkDone() {
+    // Another station may move a converted record ahead of the walk between two groups:
+    // met again, it is marked already. (Were its group lost, it would count as left over.)
+    progress_marked_.Add(current_id_);
     pending_marks_.push_back(current_id_);
     return pending_marks_.size() < kMarkBatch ? kNoError : WritePendingMarks();
   }
@@ -1428,7 +1431,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   };
   std::unique_ptr<MarkStatements> progress_mark_;
   std::vector<int64_t> pending_marks_;  // of records written in the open group
-  IdSet progress_marked_;  // the records marked before this run
+  IdSet progress_marked_;  // the records marked before this run, and by it
 
   bool ahead_valid_ = false;  // Eof has read ahead_row_ (or found no record: !ahead_found_)
   bool ahead_found_ = false;

@@ -188,6 +188,37 @@ TEST_F(KeyedFileFaultsTest, EveryRecordOfAGroupHasItsMarkWhateverTheGroupsSize) 
   }
 }
 
+// A record that another station moves ahead of the walk after it was converted is met
+// again, as converted: nothing is converted twice.
+TEST_F(KeyedFileFaultsTest, ARecordMovedAheadAfterItsConversionIsMetAgainAsMarked) {
+  Table t, other;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(other.file.Open(path_), 0);
+  ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
+  std::vector<std::pair<int32_t, bool>> met;  // code, marked
+  t.file.SetStart(test::kCode);
+  while (!t.file.Eof() && t.file.Next() == 0) {
+    met.emplace_back(t.Code(), t.file.Marked());
+    if (t.file.Marked()) continue;
+    ++t.Amount();
+    ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+    if (t.Code() == 2) {  // renumbered past the end
+      other.Clear();
+      other.SetCode(2);
+      ASSERT_EQ(other.file.Get(test::kCode), 0);
+      other.SetCode(9);
+      ASSERT_EQ(other.file.Put(), 0) << other.file.Detail();
+    }
+  }
+  EXPECT_EQ(met, (std::vector<std::pair<int32_t, bool>>{{1, false}, {2, false}, {3, false}, {4, false}, {5, false}, {9, true}}));
+  int64_t left = -1;
+  EXPECT_EQ(t.file.EndProgress(&left), 0);
+  EXPECT_EQ(left, 0);
+  t.file.Close();
+  other.file.Close();
+  EXPECT_EQ(Amounts(), (std::vector<int>{1, 1, 1, 1, 1}));
+}
+
 // A continued pass skips what an earlier run marked, a new pass drops the old marks, and
 // an earlier pass never takes a later one's.
 TEST_F(KeyedFileFaultsTest, MarksCountOnlyForTheirOwnPass) {
