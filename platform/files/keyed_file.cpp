@@ -771,8 +771,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   // Inserts the marks not yet written, in the open group; those that could not be stay.
-  // SQLITE_OK, or the failed step's code.
+  // SQLITE_OK, or the failed step's code. Marks belong to the group of their records: when
+  // that group is gone (SQLite rolled it back), so are they.
   int WriteMarks() {
+    if (!in_group_) pending_marks_.clear();
     size_t written = 0;
     int rc = SQLITE_DONE;
     while (rc == SQLITE_DONE && written < pending_marks_.size()) {
@@ -1115,10 +1117,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   // The buffer written over the current record's `data` in place, through SQLite's BLOB
-  // handle: no statement runs, no row is rebuilt and no index is looked at, which halves the
-  // cost of a walk that rewrites every record. The row must still hold the data as read. A
-  // write that fails may have changed part of the record (one spread over overflow pages),
-  // so its whole group goes back, as for a mark that cannot be written.
+  // handle: no statement runs, no row with its key columns is rebuilt and no index is looked
+  // at. The row must still hold the data as read. A write that fails may have changed part
+  // of the record (one spread over overflow pages), so its whole group goes back, as for a
+  // mark that cannot be written.
   int WriteInPlace() {
     int rc = blob_ == nullptr ? sqlite3_blob_open(db_, "main", "records", "data", current_id_, 1, &blob_)
                               : sqlite3_blob_reopen(blob_, current_id_);

@@ -188,6 +188,30 @@ TEST_F(KeyedFileFaultsTest, EveryRecordOfAGroupHasItsMarkWhateverTheGroupsSize) 
   }
 }
 
+// A write that makes SQLite roll its group back takes the group's marks with it, those
+// not yet written to the file included: its records count as left over, none as converted.
+TEST_F(KeyedFileFaultsTest, AGroupThatSqliteRollsBackLeavesNoMarkOfItsRecords) {
+  Sql("CREATE TRIGGER refuse BEFORE UPDATE ON records WHEN OLD.id = 3 BEGIN SELECT RAISE(ROLLBACK, 'no'); END;");
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
+  t.file.SetStart(test::kCode);
+  for (int code = 1; code <= 3; ++code) {
+    ASSERT_EQ(t.file.Next(), 0);
+    ++t.Amount();
+    EXPECT_EQ(t.file.Put(), code < 3 ? 0 : kFileSystemError) << t.file.Detail();
+  }
+  EXPECT_NE(t.file.Detail().find("Se perdieron 2 escrituras"), std::string::npos) << t.file.Detail();
+  KeyedFile::Progress progress;
+  ASSERT_EQ(t.file.ReadProgress(&progress), 0);
+  EXPECT_EQ(progress.marked, 0);
+  int64_t left = -1;
+  EXPECT_EQ(t.file.EndProgress(&left), 0) << t.file.Detail();
+  EXPECT_EQ(left, 5);
+  t.file.Close();
+  EXPECT_EQ(Amounts(), (std::vector<int>{0, 0, 0, 0, 0}));
+}
+
 // A record that another station moves ahead of the walk after it was converted is met
 // again, as converted: nothing is converted twice.
 TEST_F(KeyedFileFaultsTest, ARecordMovedAheadAfterItsConversionIsMetAgainAsMarked) {
