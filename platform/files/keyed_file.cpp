@@ -797,6 +797,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int LoseGroup(const std::string& cause) {
     if (in_group_) {
       if (sqlite3_get_autocommit(db_) == 0) GiveUpGroup();
+      EndStepping();  // after SQLite's own rollback, a read statement would hold the read lock
+      pending_marks_.clear();
       in_group_ = false;
       UnregisterOpenGroup(this);
     }
@@ -921,10 +923,15 @@ class KeyedFile::Impl final : public CommitGroupOwner {
         return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
     }
     if (in_group_ && sqlite3_get_autocommit(db_) != 0) {
-      // SQLite rolled the open group back: its earlier writes are lost, say so.
+      // SQLite rolled the open group back: its earlier writes are lost, say so. A read
+      // statement of the group would go on reading, and hold the file's read lock.
+      const std::string cause = SqlMessage(rc);  // before ending the statements resets it
+      EndStepping();
+      pending_marks_.clear();
       in_group_ = false;
       UnregisterOpenGroup(this);
-      if (group_writes_) return Done(kFileSystemError, LostWritesDetail(SqlMessage(rc)));
+      if (group_writes_) return Done(kFileSystemError, LostWritesDetail(cause));
+      return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + cause + ")");
     }
     return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
   }

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -185,6 +186,34 @@ TEST_F(KeyedFileFaultsTest, EveryRecordOfAGroupHasItsMarkWhateverTheGroupsSize) 
       EXPECT_EQ(progress.marked, commit_fails ? 0 : written);
       t.file.Close();
     }
+  }
+}
+
+// When SQLite rolls a group back itself (its journal cannot be written), the walk's
+// statement does not keep reading: another station may write the file at once.
+TEST_F(KeyedFileFaultsTest, AGroupThatSqliteRollsBackLeavesTheFileFreeForOthers) {
+  for (const test::FaultVfs::Fault fault : {test::FaultVfs::Fault::kWriteError, test::FaultVfs::Fault::kFullDisk}) {
+    SCOPED_TRACE(fault == test::FaultVfs::Fault::kFullDisk ? "full disk" : "write error");
+    test::FaultVfs vfs;
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    t.file.SetStart(test::kCode);
+    ASSERT_EQ(t.file.Next(), 0);
+    ++t.Amount();
+    ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+    ASSERT_FALSE(t.file.Eof());
+    ASSERT_EQ(t.file.Next(), 0);
+    vfs.Fail(path_ + "-journal", fault);
+    std::memset(t.record + 15, 'z', 8);  // the city, a key: the UPDATE writes index pages
+    EXPECT_EQ(t.file.Put(), kFileSystemError);
+    EXPECT_NE(t.file.Detail().find("Se perdió 1 escritura"), std::string::npos) << t.file.Detail();
+    EXPECT_EQ(t.file.Detail().find("not an error"), std::string::npos) << t.file.Detail();
+    vfs.Clear();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    t.file.Close();
   }
 }
 
