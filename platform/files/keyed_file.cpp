@@ -563,12 +563,10 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     progress_run_ = sqlite3_last_insert_rowid(db_);
     progress_mark_ = std::make_unique<MarkStatements>();
-    if (rc == SQLITE_OK) rc = progress_mark_->one.Prepare(db_, "INSERT INTO progress_records (run, id) VALUES (?1, ?2)");
-    if (rc == SQLITE_OK) {
-      std::string sql = "INSERT INTO progress_records (run, id) VALUES (?1, ?2)";
-      for (size_t i = 1; i < kMarkBatch; ++i) sql += ", (?1, ?" + std::to_string(i + 2) + ")";
-      rc = progress_mark_->batch.Prepare(db_, sql);
-    }
+    std::string insert = "INSERT INTO progress_records (run, id) VALUES (?1, ?2)";
+    if (rc == SQLITE_OK) rc = progress_mark_->one.Prepare(db_, insert);
+    for (size_t i = 1; i < kMarkBatch; ++i) insert += ", (?1, ?" + std::to_string(i + 2) + ")";
+    if (rc == SQLITE_OK) rc = progress_mark_->batch.Prepare(db_, insert);
     if (rc != SQLITE_OK) {
       const int code = FailSql(rc);
       if (in_group_) EndGroup(true, true);
@@ -922,18 +920,17 @@ class KeyedFile::Impl final : public CommitGroupOwner {
         if (db_ != nullptr && sqlite3_system_errno(db_) != 0) return FailErrno(sqlite3_system_errno(db_));
         return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
     }
+    const std::string cause = SqlMessage(rc);  // before ending the statements resets it
     if (in_group_ && sqlite3_get_autocommit(db_) != 0) {
       // SQLite rolled the open group back: its earlier writes are lost, say so. A read
       // statement of the group would go on reading, and hold the file's read lock.
-      const std::string cause = SqlMessage(rc);  // before ending the statements resets it
       EndStepping();
       pending_marks_.clear();
       in_group_ = false;
       UnregisterOpenGroup(this);
       if (group_writes_) return Done(kFileSystemError, LostWritesDetail(cause));
-      return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + cause + ")");
     }
-    return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + SqlMessage(rc) + ")");
+    return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + cause + ")");
   }
 
   // The share of Open, waiting up to the recovery time for an opener whose mode excludes
