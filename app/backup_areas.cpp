@@ -57,7 +57,7 @@ CopyPlan PlanCopy(Direction direction, const std::string& backup_folder) {
     if (direction == Direction::Backup) {
       for (const std::string& name : RecordFileNames(area.data)) {
         plan.quiet.push_back(runtime::JoinPath(area.data, name));
-        plan.check_after.push_back(runtime::JoinPath(copies, name));
+        plan.copies.push_back({runtime::JoinPath(area.data, name), runtime::JoinPath(copies, name)});
       }
     } else {
       // A file the restore does not replace is held too: it must not change while the
@@ -66,7 +66,7 @@ CopyPlan PlanCopy(Direction direction, const std::string& backup_folder) {
       for (const std::string& name : RecordFileNames(area.data)) quiet.insert(runtime::JoinPath(area.data, name));
       for (const std::string& name : RecordFileNames(copies)) {
         plan.check_before.push_back(runtime::JoinPath(copies, name));
-        plan.check_after.push_back(runtime::JoinPath(area.data, name));
+        plan.copies.push_back({runtime::JoinPath(copies, name), runtime::JoinPath(area.data, name)});
         quiet.insert(runtime::JoinPath(area.data, name));
       }
       plan.quiet.insert(plan.quiet.end(), quiet.begin(), quiet.end());
@@ -105,6 +105,32 @@ std::string QuietFiles::Take(const std::vector<std::string>& paths) {
     holds_.push_back(std::move(hold));
   }
   return {};
+}
+
+void MeasureSources(std::vector<PlannedCopy>* copies) {
+  for (PlannedCopy& copy : *copies) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(copy.source, error);
+    copy.size = error ? 0 : size;
+  }
+}
+
+std::vector<std::string> CopyFaults(const std::vector<PlannedCopy>& copies) {
+  std::vector<std::string> lines;
+  for (const PlannedCopy& copy : copies) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(copy.target, error);
+    if (error) {
+      lines.push_back("ATENCIÓN: No se copió el archivo " + copy.source + " en " + copy.target + ".");
+    } else if (size != copy.size) {
+      lines.push_back("ATENCIÓN: El archivo " + copy.target + " tiene " + std::to_string(size) +
+                      " bytes y su original " + copy.source + " tiene " + std::to_string(copy.size) + " bytes.");
+    } else {
+      std::vector<std::string> damaged = DamageLines({copy.target});
+      lines.insert(lines.end(), damaged.begin(), damaged.end());
+    }
+  }
+  return lines;
 }
 
 std::vector<std::string> DamageLines(const std::vector<std::string>& paths) {

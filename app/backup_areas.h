@@ -4,6 +4,7 @@
 // checked before and after.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ inline constexpr const char* kBackupFolder = "CopiasREC";
 
 enum class Direction { Backup, Restore };
 
+// One file the script is to copy, full paths, and the size of the source once it is held.
+struct PlannedCopy {
+  std::string source;
+  std::string target;
+  std::uintmax_t size = 0;
+};
+
 // The record files (named "*.vqf" in any case) around one run of a script, full paths.
 // A backup copies the files of the data folders into the backup folder; a restore
 // copies the backup folder's files back over the data folders. An area whose data path
@@ -23,9 +31,16 @@ enum class Direction { Backup, Restore };
 struct CopyPlan {
   std::vector<std::string> check_before;  // must be sound before anything runs
   std::vector<std::string> quiet;         // held while the script runs
-  std::vector<std::string> check_after;   // must be sound once it has run
+  std::vector<PlannedCopy> copies;        // must stand whole and sound once it has run
 };
 CopyPlan PlanCopy(Direction direction, const std::string& backup_folder);
+
+// Takes the size of every source, once nothing else can write them.
+void MeasureSources(std::vector<PlannedCopy>* copies);
+
+// One line for the log list for each copy that is missing, of another size than its
+// source was, or fails the record check.
+std::vector<std::string> CopyFaults(const std::vector<PlannedCopy>& copies);
 
 // Closes every record file this program holds open, so that none of them is written while
 // a script copies it and none keeps a view of a file a restore replaces.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -88,23 +89,25 @@ class BackupWindow : public testing::Test {
     suite_ = folder_.path();
     program_ = suite_ / std::string(60, 'c') / "Dinarvex";
     const fs::path data = suite_ / "Datos";
-    for (const char* area : {"Adm", "Con", "Nom"}) fs::create_directories(data / area);
-    parame_ = data / "Adm" / "CFPARAME.VQF";
+    // One area with a blank in its folder's name, one with an accent.
+    areas_ = {data / "Adm", data / "Con tabilidad", data / "Nómina"};
+    for (const fs::path& area : areas_) fs::create_directories(area);
+    parame_ = areas_[0] / "CFPARAME.VQF";
     CreateRecordFile(parame_, 3000);
-    CreateRecordFile(data / "Con" / "CGCUENTA.vqf", 20);
-    CreateRecordFile(data / "Nom" / "NMEMPLEA.VQF", 20);
+    CreateRecordFile(areas_[1] / "CGCUENTA.vqf", 20);
+    CreateRecordFile(areas_[2] / "NMEMPLEA.VQF", 20);
     ASSERT_EQ(runtime::RunCommand("sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
                                   program_.string())
                   .exit_code,
               0);
     Write(program_.parent_path() / "Sorvane.ini",
-          "[Sistemas]\r\nRutadatos=" + (data / "Adm").string() + "\r\nRutaDatosContabilidad=" +
-              (data / "Con").string() + "\r\nRutaDatosNomina=" + (data / "Nom").string() + "\r\n");
+          runtime::Utf8ToCp1252("[Sistemas]\r\nRutadatos=" + areas_[0].string() + "\r\nRutaDatosContabilidad=" +
+                                areas_[1].string() + "\r\nRutaDatosNomina=" + areas_[2].string() + "\r\n"));
     fs::current_path(program_);
     InitGlobals();
-    GLO::RUTADATOS = (data / "Adm").string();
-    GLO::RUTADATOSCONTABILIDAD = (data / "Con").string();
-    GLO::RUTADATOSNOMINA = (data / "Nom").string();
+    GLO::RUTADATOS = areas_[0].string();
+    GLO::RUTADATOSCONTABILIDAD = areas_[1].string();
+    GLO::RUTADATOSNOMINA = areas_[2].string();
     ErrorManagerGlobal.emplace();
   }
   void TearDown() override {
@@ -147,19 +150,44 @@ class BackupWindow : public testing::Test {
   TestFolder folder_;
   std::string path_;
   fs::path home_, suite_, program_, parame_;
+  std::vector<fs::path> areas_;
 };
 
-TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
-  screen_.Click("?BTN_COPIAR").Click("?BTN_RESTAURAR");
+// Every record file of the three areas goes into the backup and comes back, byte for byte,
+// through folders with a blank and an accent in their names.
+TEST_F(BackupWindow, BackupAndRestoreCopyEveryFileBothWaysAndShowTheirLogs) {
+  std::vector<fs::path> files;
+  std::vector<std::string> bytes;
+  for (const fs::path& area : areas_) {
+    for (const auto& entry : fs::directory_iterator(area)) {
+      if (runtime::Upper(entry.path().extension().string()) != ".VQF") continue;  // not its lock file
+      files.push_back(entry.path());
+      bytes.push_back(ReadWholeFile(entry.path()));
+    }
+  }
+  ASSERT_EQ(files.size(), 3u);
+  const char* copies[] = {"Dadm", "DCon01", "DNom"};
+  {
+    ui::HeadlessBackend screen;
+    screen.Click("?BTN_COPIAR");
+    EjecutaBCKREST();
+    EXPECT_TRUE(screen.messages().empty()) << screen.messages()[0].box.text;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(ReadWholeFile(program_ / "CopiasREC" / copies[i] / files[i].filename()), bytes[i]) << files[i];
+    Write(files[i], "cambiado");
+  }
+  screen_.Click("?BTN_RESTAURAR").Answer("Si");
   EjecutaBCKREST();
 
   EXPECT_TRUE(screen_.errors().empty()) << screen_.errors()[0];
-  EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
-  EXPECT_EQ(ReadWholeFile(ParameCopy()), ReadWholeFile(parame_));
+  ASSERT_EQ(screen_.messages().size(), 1u);  // the restore's question
+  for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(ReadWholeFile(files[i]), bytes[i]) << files[i];
   const std::vector<std::string> backup = Rows("ReconverBCK.log");
   ASSERT_EQ(backup.size(), 12u);
   EXPECT_EQ(backup[0], Row("Copiando archivos de Administrativo"));
-  EXPECT_EQ(ListRows("?LIST1"), backup);
+  EXPECT_EQ(backup[6], Row(files[1].string()));
+  EXPECT_EQ(backup[10], Row(files[2].string()));
   const std::vector<std::string> restore = Rows("ReconverREST.log");
   ASSERT_EQ(restore.size(), 12u);
   EXPECT_EQ(restore[4], Row("Restaurando archivos de Contabilidad"));
@@ -171,6 +199,49 @@ TEST_F(BackupWindow, BackupAndRestoreShowTheirLogs) {
   EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCancelled);
 }
 
+// The restore names what it replaces and the date of the copy, and runs only on "Si".
+TEST_F(BackupWindow, RestoreAsksFirstAndNoLeavesEverythingAsItWas) {
+  const std::string question_start =
+      "Los datos de las áreas administrativa, contable y de nómina se reemplazarán por la copia de "
+      "respaldo de CopiasREC";
+  const std::string question_end = ".\n¿Desea restaurar la copia?";
+  Write(ParameCopy(), "copia");
+  const std::string data = ReadWholeFile(parame_);
+  {
+    ui::HeadlessBackend screen;
+    screen.Click("?BTN_RESTAURAR").Answer("No");
+    EjecutaBCKREST();
+    ASSERT_EQ(screen.messages().size(), 1u);
+    const ui::ShownMessage& shown = screen.messages()[0];
+    EXPECT_EQ(shown.box.text, question_start + question_end);  // no backup log: no date
+    EXPECT_EQ(shown.box.caption, "Confirmar, por favor...");
+    EXPECT_EQ(shown.box.icon, ui::Icon::Exclamation);
+    EXPECT_EQ(shown.box.buttons, (std::vector<std::string>{"&Si", "&No"}));
+    EXPECT_EQ(shown.box.default_button, 2);
+    EXPECT_TRUE(screen.cursors().empty());
+  }
+  // With the log of a backup: its date and time.
+  Write(Log("ReconverBCK.log"), "linea\r\n");
+  std::tm written{};
+  written.tm_year = 2026 - 1900;
+  written.tm_mon = 2;
+  written.tm_mday = 5;
+  written.tm_hour = 14;
+  written.tm_min = 7;
+  written.tm_isdst = -1;
+  const auto when = std::chrono::system_clock::from_time_t(std::mktime(&written));
+  fs::last_write_time(Log("ReconverBCK.log"), std::chrono::file_clock::from_sys(when));
+  ui::HeadlessBackend screen;
+  screen.Click("?BTN_RESTAURAR");  // and the box is left to its default
+  EjecutaBCKREST();
+  ASSERT_EQ(screen.messages().size(), 1u);
+  EXPECT_EQ(screen.messages()[0].box.text, question_start + ", del 05/03/2026 a las 14:07" + question_end);
+  EXPECT_NE(screen.messages()[0].answer, 1);
+  EXPECT_FALSE(fs::exists(Log("ReconverREST.log")));
+  EXPECT_TRUE(screen.Shown(kModule)->Control("?LIST2").rows.empty());
+  EXPECT_EQ(ReadWholeFile(parame_), data);
+}
+
 // Each job with its own script, log, list and message for a missing log.
 struct Job {
   const char* button;
@@ -180,6 +251,21 @@ struct Job {
   const char* other_list;
   const char* missing_text;
 };
+// The boxes a job showed, the restore's question left out.
+std::vector<ui::MessageBox> Reports(const ui::HeadlessBackend& screen) {
+  std::vector<ui::MessageBox> boxes;
+  for (const ui::ShownMessage& shown : screen.messages()) {
+    if (shown.box.caption != "Confirmar, por favor...") boxes.push_back(shown.box);
+  }
+  return boxes;
+}
+
+// Presses the job's button, and answers "Si" when the job asks first.
+void Press(ui::HeadlessBackend& screen, const char* button) {
+  screen.Click(button);
+  if (std::string_view(button) == "?BTN_RESTAURAR") screen.Answer("Si");
+}
+
 const Job kJobs[] = {
     {"?BTN_COPIAR", "RESBACK.sh", "ReconverBCK.log", "?LIST1", "?LIST2",
      "No consigo el archivo \"ReconverBCK.log\".\r\nAbortando muestra del log"},
@@ -195,7 +281,7 @@ TEST_F(BackupWindow, LongLinesAreCutToTheListsWidth) {
                             "\xE1\xE9\r\n" + "/datos/n\xC3\xB3mina/A.VQF\r\n");
     StandIn(job.script, "exit 0\n");
     ui::HeadlessBackend screen;
-    screen.Click(job.button);
+    Press(screen, job.button);
     EjecutaBCKREST();
     const ui::ShownWindow* shown = screen.Shown(kModule);
     ASSERT_NE(shown, nullptr);
@@ -204,18 +290,91 @@ TEST_F(BackupWindow, LongLinesAreCutToTheListsWidth) {
                                         std::string(115, 'n') + "ñandú",
                                         Row("/datos/nómina/A.VQF")}));
     EXPECT_TRUE(shown->Control(job.other_list).rows.empty());
-    EXPECT_TRUE(screen.messages().empty());
+    EXPECT_TRUE(Reports(screen).empty());
   }
 }
 
-TEST_F(BackupWindow, FailedScriptLeavesTheListsAsTheyWere) {
-  StandIn("RESBACK.sh", "if [ -e vez ]; then exit 3; fi\n: > vez\n"
-                        "printf 'linea\\r\\n' > CopiasREC/ReconverBCK.log\n");
-  screen_.Click("?BTN_COPIAR").Click("?BTN_COPIAR");
+// The real scripts made to fail: the list shows the log, with a line for each fault below
+// it, and the box names the files and the script's exit code.
+TEST_F(BackupWindow, FailedScriptShowsItsLogAndSaysWhyTheResultIsNotSound) {
+  const fs::path copy_folder = program_ / "CopiasREC";
+  struct Case {
+    const char* name;
+    const char* button;
+    std::function<void()> spoil, mend;
+    std::function<std::vector<std::string>()> faults;
+    const char* unsound_text;
+  };
+  const Case cases[] = {
+      {"a data folder missing", "?BTN_COPIAR", [&] { fs::rename(areas_[1], suite_ / "aparte"); },
+       [&] { fs::rename(suite_ / "aparte", areas_[1]); },
+       [] { return std::vector<std::string>{"RESBACK.BAT terminó con el código 1; su registro dice qué no se copió."}; },
+       "La copia de respaldo no es confiable:"},
+      {"a copy that cannot be written", "?BTN_COPIAR",
+       [&] {
+         fs::remove(ParameCopy());
+         fs::create_directories(ParameCopy());
+       },
+       [&] { fs::remove_all(ParameCopy()); },
+       [&] {
+         return std::vector<std::string>{
+             "ATENCIÓN: No se copió el archivo " + parame_.string() + " en " + ParameCopy().string() + ".",
+             "RESBACK.BAT terminó con el código 1; su registro dice qué no se copió."};
+       },
+       "La copia de respaldo no es confiable:"},
+      {"a backup folder missing for the restore", "?BTN_RESTAURAR",
+       [&] { fs::rename(copy_folder / "DNom", suite_ / "aparte"); },
+       [&] { fs::rename(suite_ / "aparte", copy_folder / "DNom"); },
+       [] { return std::vector<std::string>{"RESREST.BAT terminó con el código 1; su registro dice qué no se copió."}; },
+       "La restauración no es confiable:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.spoil();
+    ui::HeadlessBackend screen;
+    Press(screen, c.button);
+    EjecutaBCKREST();
+    const bool backup = std::string_view(c.button) == "?BTN_COPIAR";
+    const std::vector<std::string> log = Rows(backup ? "ReconverBCK.log" : "ReconverREST.log");
+    ASSERT_EQ(log.size(), 12u);
+    std::vector<std::string> rows = log;
+    std::string text = c.unsound_text;
+    for (const std::string& fault : c.faults()) {
+      rows.push_back(Row(fault));
+      text += "\n" + fault;
+    }
+    EXPECT_EQ(screen.Shown(kModule)->Control(backup ? "?LIST1" : "?LIST2").rows, rows);
+    ASSERT_EQ(Reports(screen).size(), 1u);
+    EXPECT_EQ(Reports(screen)[0].text, text);
+    EXPECT_EQ(Reports(screen)[0].caption, "Problema");
+    EXPECT_EQ(Reports(screen)[0].icon, ui::Icon::Error);
+    c.mend();
+  }
+}
+
+// A script that ends well but leaves a copy short, or ends badly without a log: the box
+// says so, and no box about the log comes first.
+TEST_F(BackupWindow, ScriptsWordIsNotTakenForIt) {
+  fs::copy_file(program_ / "RESBACK.sh", program_ / "RESBACK_real.sh");
+  Write(program_ / "RESBACK.sh", "sh ./RESBACK_real.sh \"$@\" && : > '" + ParameCopy().string() + "'\n");
+  screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
-  EXPECT_EQ(ListRows("?LIST1"), std::vector<std::string>{Row("linea")});
-  EXPECT_TRUE(screen_.messages().empty());
-  EXPECT_TRUE(screen_.errors().empty());
+  ASSERT_EQ(Reports(screen_).size(), 1u);
+  EXPECT_EQ(Reports(screen_)[0].text, "La copia de respaldo no es confiable:\nATENCIÓN: El archivo " +
+                                          ParameCopy().string() + " tiene 0 bytes y su original " +
+                                          parame_.string() + " tiene " + std::to_string(fs::file_size(parame_)) +
+                                          " bytes.");
+
+  StandIn("RESBACK.sh", "rm -f CopiasREC/ReconverBCK.log; exit 3\n");
+  ui::HeadlessBackend screen;
+  screen.Click("?BTN_COPIAR");
+  EjecutaBCKREST();
+  ASSERT_EQ(Reports(screen).size(), 1u);
+  EXPECT_EQ(Reports(screen)[0].text,
+            "La copia de respaldo no es confiable:\nRESBACK.BAT terminó con el código 3; su registro dice qué "
+            "no se copió.");
+  EXPECT_EQ(screen.Shown(kModule)->Control("?LIST1").rows,
+            std::vector<std::string>{Row("RESBACK.BAT terminó con el código 3; su registro dice qué no se copió.")});
 }
 
 TEST_F(BackupWindow, MissingLogEmptiesTheListAndSaysSo) {
@@ -226,13 +385,14 @@ TEST_F(BackupWindow, MissingLogEmptiesTheListAndSaysSo) {
     StandIn(job.script, "if [ -e vez ]; then rm -f " + log + " vez; exit 0; fi\n: > vez\n" +
                             "printf 'linea\\r\\n' > " + log + "\n");
     ui::HeadlessBackend screen;
-    screen.Click(job.button).Click(job.button);
+    Press(screen, job.button);
+    Press(screen, job.button);
     EjecutaBCKREST();
     const ui::ShownWindow* shown = screen.Shown(kModule);
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->Control(job.list).rows.empty());
-    ASSERT_EQ(screen.messages().size(), 1u);
-    const ui::MessageBox& box = screen.messages()[0].box;
+    ASSERT_EQ(Reports(screen).size(), 1u);
+    const ui::MessageBox box = Reports(screen)[0];
     EXPECT_EQ(box.text, job.missing_text);
     EXPECT_EQ(box.caption, "Problema");
     EXPECT_EQ(box.icon, ui::Icon::Error);
@@ -245,10 +405,10 @@ TEST_F(BackupWindow, EmptyLogSaysWhereNothingWasFound) {
     SCOPED_TRACE(job.button);
     StandIn(job.script, std::string(": > CopiasREC/") + job.log + "\n");
     ui::HeadlessBackend screen;
-    screen.Click(job.button);
+    Press(screen, job.button);
     EjecutaBCKREST();
-    ASSERT_EQ(screen.messages().size(), 1u);
-    const ui::MessageBox& box = screen.messages()[0].box;
+    ASSERT_EQ(Reports(screen).size(), 1u);
+    const ui::MessageBox box = Reports(screen)[0];
     // The full name, longer than 120 characters here, is neither cut nor missed.
     EXPECT_EQ(box.text, "No conseguí registros en: " + Log(job.log).string());
     EXPECT_GT(Log(job.log).string().size(), 120u);
@@ -262,10 +422,10 @@ TEST_F(BackupWindow, CommandProcessorThatCannotStartClosesTheWindowCancelled) {
   const fs::path no_shell = suite_ / "sin_sh";
   fs::create_directories(no_shell);
   setenv("PATH", no_shell.c_str(), 1);
-  screen_.Click("?BTN_RESTAURAR").Click("?BTN_COPIAR");
+  screen_.Click("?BTN_RESTAURAR").Answer("Si").Click("?BTN_COPIAR");
   EjecutaBCKREST();
-  ASSERT_EQ(screen_.messages().size(), 1u);
-  const ui::MessageBox& box = screen_.messages()[0].box;
+  ASSERT_EQ(Reports(screen_).size(), 1u);
+  const ui::MessageBox box = Reports(screen_)[0];
   EXPECT_EQ(box.text, runtime::RunCommand("cmd.exe /c .\\RESREST.BAT,1").error_text);
   EXPECT_FALSE(box.text.empty());
   EXPECT_EQ(box.caption, "Problemas");
@@ -276,6 +436,8 @@ TEST_F(BackupWindow, CommandProcessorThatCannotStartClosesTheWindowCancelled) {
   EXPECT_FALSE(Shown().open);
   EXPECT_EQ(library::ThreadWindowGlobals().ResponseGlobal, library::kRequestCancelled);
   EXPECT_EQ(screen_.cursors(), (std::vector<ui::Cursor>{ui::Cursor::Wait, ui::Cursor::Normal}));
+  // The list still says what was to run.
+  EXPECT_EQ(Shown().Control("?LIST2").rows, std::vector<std::string>{Row("La restauración está en curso.")});
 }
 
 // Another station writes the file while the user asks for a copy or a restore: nothing
@@ -283,7 +445,7 @@ TEST_F(BackupWindow, CommandProcessorThatCannotStartClosesTheWindowCancelled) {
 TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
-  ASSERT_TRUE(screen_.messages().empty());
+  ASSERT_TRUE(Reports(screen_).empty());
   const std::vector<std::string> backed_up = RecordsOf(ParameCopy());
   fs::remove(Log("ReconverBCK.log"));
   fs::remove(ParameCopy());
@@ -293,10 +455,10 @@ TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
     {
       Writer writer(parame_);
       ui::HeadlessBackend screen;
-      screen.Click(job.button);
+      Press(screen, job.button);
       EjecutaBCKREST();
-      ASSERT_EQ(screen.messages().size(), 1u);
-      const ui::MessageBox& box = screen.messages()[0].box;
+      ASSERT_EQ(Reports(screen).size(), 1u);
+      const ui::MessageBox box = Reports(screen)[0];
       EXPECT_EQ(box.text, "El archivo " + parame_.string() +
                               " está abierto en otra estación.\nCierre los programas del sistema "
                               "en todas las estaciones y vuelva a intentarlo.");
@@ -321,7 +483,7 @@ TEST_F(BackupWindow, FilesStayHeldWhileTheScriptCopies) {
                             "' > /dev/null; echo $? > escritor\nexec sh ./RESBACK_copia.sh \"$@\"\n");
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
-  EXPECT_TRUE(screen_.messages().empty()) << screen_.messages()[0].box.text;
+  EXPECT_TRUE(Reports(screen_).empty()) << Reports(screen_)[0].text;
   EXPECT_EQ(ReadWholeFile(program_ / "escritor"), "1\n");  // the writer's open was refused
   EXPECT_EQ(ListRows("?LIST1"), Rows("ReconverBCK.log"));
   EXPECT_EQ(RecordsOf(ParameCopy()), RecordsOf(parame_));
@@ -342,9 +504,9 @@ TEST_F(BackupWindow, RestoreAfterACrashedRunGivesExactlyTheBackup) {
   ASSERT_TRUE(files::test::KillWriterMidTransaction(FILES_TEST_HELPER, parame_.string()));
 
   ui::HeadlessBackend screen;
-  screen.Click("?BTN_RESTAURAR");
+  screen.Click("?BTN_RESTAURAR").Answer("Si");
   EjecutaBCKREST();
-  EXPECT_TRUE(screen.messages().empty()) << screen.messages()[0].box.text;
+  EXPECT_TRUE(Reports(screen).empty()) << Reports(screen)[0].text;
   EXPECT_FALSE(fs::exists(journal));
   EXPECT_EQ(RecordsOf(parame_), backed_up);
   EXPECT_TRUE(Sound(parame_));
@@ -360,19 +522,19 @@ TEST_F(BackupWindow, DamagedCopyIsReportedAndNotRestored) {
     f << std::string(4000, '\0');
   }
   const std::string damaged = ReadWholeFile(parame_);
-  screen_.Click("?BTN_COPIAR").Click("?BTN_RESTAURAR");
+  screen_.Click("?BTN_COPIAR").Click("?BTN_RESTAURAR").Answer("Si");
   EjecutaBCKREST();
-  ASSERT_EQ(screen_.messages().size(), 2u) << screen_.messages()[0].box.text;
+  ASSERT_EQ(Reports(screen_).size(), 2u) << Reports(screen_)[0].text;
   const std::string line = "ATENCIÓN: El archivo " + ParameCopy().string() + " no pasó la comprobación (";
   const std::vector<std::string> rows = ListRows("?LIST1");
   ASSERT_EQ(rows.size(), Rows("ReconverBCK.log").size() + 1);
   EXPECT_EQ(rows.back(), Row(line));
-  const ui::MessageBox& backup = screen_.messages()[0].box;
+  const ui::MessageBox backup = Reports(screen_)[0];
   EXPECT_EQ(backup.text.rfind("La copia de respaldo no es confiable:\n" + line, 0), 0u) << backup.text;
   EXPECT_EQ(backup.caption, "Problema");
   EXPECT_EQ(backup.icon, ui::Icon::Error);
 
-  const ui::MessageBox& restore = screen_.messages()[1].box;
+  const ui::MessageBox restore = Reports(screen_)[1];
   EXPECT_EQ(restore.text.rfind("La copia de respaldo está dañada y no se restauró nada:\n" + line, 0), 0u)
       << restore.text;
   EXPECT_TRUE(ListRows("?LIST2").empty());

@@ -2,33 +2,30 @@
 rem Prints the value of one key of one section of a settings file, a line for every match.
 rem   ini.cmd FILE SECTION KEY     (SECTION without its brackets)
 rem Empty lines and lines that begin with ";" are skipped. A line that begins with "["
-rem opens a section, named by the whole line as written. Any other line is KEY=VALUE; the
-rem section and the key must match exactly, case included. The value is read as the
-rem program reads it (docs\suite-settings.md): everything after the first "=", without the
-rem blanks and tabs around it. Each line is taken with delayed expansion off, so that a "!"
-rem in it stays, and looked at with it on, so that no character of it runs as a command.
+rem opens a section; the section asked for is the line "[SECTION]". Any other line is
+rem KEY=VALUE: the key is the text before the first "=" and must match exactly, case
+rem included; the value, everything after the "=", is printed as it stands (the calling
+rem scripts drop the blanks around it). A line's text is only ever held in FOR variables,
+rem which the command processor neither expands again nor parses, so that no character of
+rem it runs as a command and "!", "%" and "^" stay as written.
 setlocal EnableExtensions DisableDelayedExpansion
-set "section=[%~2]"
-set "key=%~3"
-set "inside="
-rem In a section's line, rest is what follows the first occurrence of the key (found in any
-rem case): the line is the key's when it is the key, as spelled, followed by rest, and rest
-rem starts with "=".
-for /f "usebackq delims=" %%L in ("%~1") do (
-  set "line=%%L"
-  setlocal EnableDelayedExpansion
-  set "now=!inside!"
-  if "!line:~0,1!"=="[" (
-    set "now="
-    if "!line!"=="!section!" set "now=1"
-  ) else if defined now (
-    set "rest=!line:*%~3=!"
-    if "!key!!rest!"=="!line!" if "!rest:~0,1!"=="=" (
-      set "value=!rest:~1!"
-      for /l %%N in (1,1,99) do if "!value:~0,1!"==" " (set "value=!value:~1!") else if "!value:~0,1!"=="	" set "value=!value:~1!"
-      for /l %%N in (1,1,99) do if "!value:~-1!"==" " (set "value=!value:~0,-1!") else if "!value:~-1!"=="	" set "value=!value:~0,-1!"
-      echo(!value!
-    )
-  )
-  for %%F in ("!now!") do endlocal & set "inside=%%~F"
+set "dentro="
+for /f "usebackq eol=; tokens=1* delims==" %%A in ("%~1") do (
+  set "inicio=%%A"
+  call :Cabecera
+  if defined cabecera set "dentro="
+  if defined cabecera if "%%A"=="[%~2]" if "%%B"=="" set "dentro=1"
+  if not defined cabecera if defined dentro if "%%A"=="%~3" if not "%%B"=="" echo.%%B
 )
+exit /b 0
+
+rem Sets cabecera when the line's first character is "[". Only that one character is
+rem expanded, so nothing of the line can run; a quote in its place is made harmless first.
+:Cabecera
+set "cabecera="
+if not defined inicio goto :eof
+set "c=%inicio:~0,1%"
+if not defined c goto :eof
+set "c=%c:"=_%"
+if "%c%"=="[" set "cabecera=1"
+goto :eof

@@ -173,7 +173,7 @@ TEST_F(Suite, EveryAreaProblemIsLoggedAndTheNextAreaStillRuns) {
   fs::remove_all(backup_ / "DCon01");                       // backup folder missing
   fs::create_directories(backup_ / "DNom" / "NMEMPLEA.VQF");  // the copy cannot be written
   Write(nom_ / "NMNOMINA.VQF", "nomina");
-  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
+  ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 1);
 
   std::vector<std::string> log = LogLines("ReconverBCK.log");
   ASSERT_EQ(log.size(), 13u);
@@ -308,7 +308,7 @@ TEST_F(Suite, CleanUpEmptiesTheCopiesAndBothLogs) {
 
 TEST_F(Suite, BackupWithoutTheBackupFolderFailsAndWritesNoLog) {
   fs::remove_all(backup_);
-  EXPECT_NE(runtime::RunCommand(kBackup).exit_code, 0);
+  EXPECT_EQ(runtime::RunCommand(kBackup).exit_code, 2);
   EXPECT_FALSE(fs::exists(program_ / "ReconverBCK.log"));
 }
 

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Restore: copies the record files kept in the backup folder CopiasREC of the current
 # (program) folder back into the suite's three data areas, and reports every copy in
-# CopiasREC/ReconverREST.log. The argument the program passes is not used.
+# CopiasREC/ReconverREST.log. Exit code 0 when every area was restored, 1 when an area
+# could not be, 2 when the backup folder is missing. The argument the program passes is
+# not used.
 if [ -t 1 ]; then printf '\033[H\033[2J'; fi
 cat <<'BANNER'
 ===================================
@@ -11,7 +13,7 @@ cat <<'BANNER'
 
 BANNER
 Ruta=$(pwd)/CopiasREC
-cd "$Ruta" || exit 1
+cd "$Ruta" || exit 2
 . ./copia_areas.sh
 copy_all_areas Restaurando ReconverREST.log restore
-exit 0
+exit "$failed"

@@ -22,13 +22,16 @@ log_line() {
 
 # Copies the record files (*.vqf, whatever the case of the ending) of folder $1 into
 # folder $2, overwriting. The log names every file copied, tells why any file or the
-# whole folder was not copied, and ends with the count.
+# whole folder was not copied, and ends with the count; a file or folder not copied sets
+# $failed.
 copy_files() {
   copied=0
   if [ ! -d "$1" ]; then
     log_line "No existe la carpeta de origen: $1"
+    failed=1
   elif [ ! -d "$2" ]; then
     log_line "No existe la carpeta de destino: $2"
+    failed=1
   else
     found=0
     for file in "$1"/*.[vV][qQ][fF]; do
@@ -39,6 +42,7 @@ copy_files() {
         copied=$((copied + 1))
       else
         log_line "No se pudo copiar $file: $reason"
+        failed=1
       fi
     done
     if [ "$found" -eq 0 ]; then log_line "No hay archivos .vqf en: $1"; fi
@@ -63,8 +67,10 @@ copy_area() {
   echo
 }
 
-# $1 the verb of the log's section lines, $2 the log's name, $3 backup or restore.
+# $1 the verb of the log's section lines, $2 the log's name, $3 backup or restore. Sets
+# $failed to 1 when any area was not copied whole, else 0.
 copy_all_areas() {
+  failed=0
   verb=$1
   log=$Ruta/$2
   direction=$3
