@@ -7,7 +7,6 @@ rem program passes is not used.
 rem The data paths are held in FOR variables only, never expanded with "%" or "!", so that
 rem no character of them runs as a command and each stays as written.
 setlocal EnableExtensions DisableDelayedExpansion
-cls
 rem The console shows and reads this script and the settings file in code page 1252, the
 rem program's; the page it had is given back at the end.
 set "Pagina="
