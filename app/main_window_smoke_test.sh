@@ -27,8 +27,16 @@ focus() {
 # log. Under wine cmd.exe can take seconds to start from a cold disk, so the wait first
 # looks for the script to appear; the quick sh port may have come and gone before it looks.
 # "RESBAC[K]" matches the script's processes and not the waiting shell.
+# Under wine the script runs in a console window of its own (titled by the system folder),
+# whose closing pause is answered with a key.
 wait_for_script() {
   timeout 15 sh -c 'until pgrep -f "RESBAC[K]" >/dev/null; do sleep 0.1; done' || true
+  if [ -n "${DINARVEX_RUN_WITH:-}" ]; then
+    wait_window "system32"
+    xdotool windowfocus "$win"
+    sleep 0.5
+    xdotool key Return
+  fi
   timeout 120 sh -c 'while pgrep -f "RESBAC[K]" >/dev/null; do sleep 0.3; done' ||
     fail "the backup script did not end within 120 s"
   sleep 1
@@ -58,10 +66,18 @@ session() {
   shot logged_in
   xdotool key Return
   focus "^Copia de respaldo"
+  backup=$win
   xdotool key Return
   wait_for_script
+  xdotool windowfocus "$backup"
   shot backup_log
-  xdotool key Tab Tab Tab Return
+  # Under wine the console window has had the focus: its "cerrar" button, by where the
+  # window places it; else the keys that reach it.
+  if [ -n "${DINARVEX_RUN_WITH:-}" ]; then
+    xdotool mousemove --window "$backup" 940 597 click 1
+  else
+    xdotool key Tab Tab Tab Return
+  fi
   sleep 0.5
   xdotool windowfocus "$main"
   sleep 0.3
@@ -107,7 +123,7 @@ mkdir -p "$XDG_RUNTIME_DIR"
 "$source/tools/demo_suite.sh" "$out/suite" "$build"
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
 session_status=0
-timeout 240 xvfb-run -a -s "-screen 0 800x600x24" "$0" "$source" "$build" "$out" --session || session_status=$?
+timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$source" "$build" "$out" --session || session_status=$?
 sed -i 's/\r$//' "$out/program.out"  # a Windows program's line ends
 cat "$out/program.out"
 [ "$session_status" = 0 ] || fail "the session ended with status $session_status"

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -96,6 +98,27 @@ TEST_F(ProgramBinaryTest, ACopyThatWasKilledDoesNotBlockTheNext) {
   EXPECT_EQ(next->Wait(), 0);
   EXPECT_EQ(shown, "");
   EXPECT_TRUE(fs::exists(ini()));
+}
+
+// The program is a window program, with no console of its own beside its window; the
+// test programs, which write to their console, are console programs.
+TEST(ProgramLink, TheProgramIsAWindowProgramAndItsTestStandInAConsoleProgram) {
+  // The subsystem field of a PE file's optional header.
+  const auto subsystem = [](const char* program) {
+    std::ifstream in(program, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_GT(bytes.size(), 0x40u) << program;
+    if (bytes.size() <= 0x40) return 0;
+    uint32_t header = 0;
+    std::memcpy(&header, bytes.data() + 0x3C, sizeof header);
+    uint16_t value = 0;
+    if (header + 4 + 20 + 70 > bytes.size()) return 0;
+    EXPECT_EQ(bytes.substr(header, 4), std::string("PE\0\0", 4)) << program;
+    std::memcpy(&value, bytes.data() + header + 4 + 20 + 68, sizeof value);
+    return static_cast<int>(value);
+  };
+  EXPECT_EQ(subsystem(DINARVEXSOR_PROGRAM), IMAGE_SUBSYSTEM_WINDOWS_GUI);
+  EXPECT_EQ(subsystem(DINARVEXSOR_BINARY), IMAGE_SUBSYSTEM_WINDOWS_CUI);
 }
 
 }  // namespace
