@@ -16,8 +16,8 @@ std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
 void SetEnvironment(const std::string& name, const std::string& value);
 void UnsetEnvironment(const std::string& name);
 
-// True under wine, whose cmd.exe stops the delivered batch scripts early (it mishandles
-// their delayed expansion and `for /f` tokens): tests of the scripts themselves skip there.
+// True under wine, which lacks some of the system's features (it makes no symbolic links):
+// a test of such a feature skips there.
 bool UnderWine();
 
 // This process's id.
