@@ -35,12 +35,14 @@ bool IsRecordFileName(std::string_view name) {
          runtime::Upper(name.substr(name.size() - kEnding.size())) == runtime::Upper(kEnding);
 }
 
-// The names of the record files in `folder`, sorted; none when the folder is missing.
+// The names of the record files in `folder` (UTF-8, as every path here), sorted; none when
+// the folder is missing.
 std::vector<std::string> RecordFileNames(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+  for (fs::directory_iterator it(runtime::PathOf(folder), error), end; !error && it != end; it.increment(error)) {
+    const std::u8string utf8 = it->path().filename().u8string();
+    const std::string name(utf8.begin(), utf8.end());
     if (IsRecordFileName(name) && it->is_regular_file(error)) names.push_back(name);
   }
   std::sort(names.begin(), names.end());
@@ -110,7 +112,7 @@ std::string QuietFiles::Take(const std::vector<std::string>& paths) {
 void MeasureSources(std::vector<PlannedCopy>* copies) {
   for (PlannedCopy& copy : *copies) {
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(copy.source, error);
+    const std::uintmax_t size = fs::file_size(runtime::PathOf(copy.source), error);
     copy.size = error ? 0 : size;
   }
 }
@@ -119,7 +121,7 @@ std::vector<std::string> CopyFaults(const std::vector<PlannedCopy>& copies) {
   std::vector<std::string> lines;
   for (const PlannedCopy& copy : copies) {
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(copy.target, error);
+    const std::uintmax_t size = fs::file_size(runtime::PathOf(copy.target), error);
     if (error) {
       lines.push_back("ATENCIÓN: No se copió el archivo " + copy.source + " en " + copy.target + ".");
     } else if (size != copy.size) {

@@ -68,7 +68,8 @@ constexpr Job kRestore = {
 // made; empty when there is no log.
 std::string BackupDate(const std::string& log_folder) {
   std::error_code error;
-  const auto written = std::filesystem::last_write_time(runtime::JoinPath(log_folder, kBackup.log_name), error);
+  const std::string log = runtime::JoinPath(log_folder, kBackup.log_name);
+  const auto written = std::filesystem::last_write_time(runtime::PathOf(log), error);
   if (error) return {};
   const std::time_t seconds =
       std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));

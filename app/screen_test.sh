@@ -216,7 +216,11 @@ case_screenshots() {
   xdotool key Return  # ejecutar copia
   sleep 3
   xdotool key Tab Tab Return  # ejecutar restauración
+  wait_window "^Confirmar"
+  keyboard_to "$win"
+  xdotool key shift+Tab space  # Si: the copy replaces the data
   sleep 3
+  keyboard_to "$backup"
   shot backup_both_logs
   xdotool key Tab Return  # cerrar
   sleep 0.5

@@ -6,6 +6,7 @@
 
 #include "platform/files/errors.h"
 #include "platform/files/sqlite_statement.h"
+#include "platform/runtime/paths.h"
 
 namespace files {
 namespace {
@@ -55,7 +56,7 @@ std::string FirstFault(sqlite3* db) {
 
 int CheckRecordFile(const std::string& path, std::string* detail) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  if (!std::filesystem::is_regular_file(runtime::PathOf(path), error)) {
     *detail = "No existe el archivo " + path;
     return kFileNotFound;
   }

@@ -39,6 +39,11 @@ answer_console() {
   timeout 60 sh -c "while xdotool search --onlyvisible --name system32 >/dev/null; do sleep 0.3; done" ||
     fail "the console window of the script stayed"
   sleep 2
+  # The program's check of every copy found nothing to say.
+  if xdotool search --onlyvisible --name "^Problema" >/dev/null; then
+    shot "$1_problem"
+    fail "the program found the result of the script not sound"
+  fi
 }
 
 session() {
