@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -153,6 +154,8 @@ const Probe kProbes[] = {
      "vacia\r\n"},
     {"ExitWithACodeEndsTheScript", "set \"Fallo=3\"\r\nexit /b %Fallo%\r\necho mal", "", 3},
 };
+
+void PrintTo(const Probe& probe, std::ostream* out) { *out << probe.name; }
 
 class CmdConstruct : public InFreshFolder, public testing::WithParamInterface<Probe> {
  protected:
