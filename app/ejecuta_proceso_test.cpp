@@ -698,6 +698,34 @@ TEST_F(LoginSession, FromLoginThroughTheConversion) {
   EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
 }
 
+// The demo suite as tools/make_demo_suite lays it out: records in each of the sixteen
+// tables, with negative, small and large amounts, which a run converts without an error.
+TEST_F(LoginSession, DemoSuiteHoldsAmountsToConvertInEveryTable) {
+  tools::DemoSuite demo = tools::StandardDemo(dir_.string());
+  demo.records_per_table = tools::kDemoRecordsPerTable;
+  ASSERT_EQ(tools::WriteDemoSuite(demo), "");
+  bool negative = false, small = false, large = false;
+  for (const ConvertedTable& t : ConvertedTables()) {
+    const std::vector<std::vector<uint8_t>> records = Read(t.key);
+    EXPECT_EQ(records.size(), size_t{tools::kDemoRecordsPerTable}) << catalogue::Def(t.key.table).label;
+    for (const std::vector<uint8_t>& record : records) {
+      for (const catalogue::FieldRef& f : t.amounts) {
+        const Decimal amount = Parse(AmountText(record.data(), f).c_str());
+        negative = negative || amount < Decimal();
+        small = small || (Decimal() < amount && amount < Decimal::FromInt(1000));
+        large = large || Decimal::FromInt(1000000) < amount;
+      }
+    }
+  }
+  EXPECT_TRUE(negative && small && large);
+
+  screen_.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "demo123").Tab().Click("?BTN_INICIAR");
+  screen_.Click("?BTN_PROCESO").Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar").CloseBox();
+  screen_.Click("?SALIR").Answer("Si");
+  EXPECT_EQ(RunProgram(&Main), 0);
+  EXPECT_THAT(Log(), ::testing::ElementsAreArray(CleanLog({})));
+}
+
 TEST(ConversionProgress, ClientsShowCAndSuppliersP) {
   const ConvertedTable& clients = ConvertedTables()[12];
   ASSERT_EQ(clients.key.table, Table::ProCliML);
