@@ -226,10 +226,7 @@ case_screenshots() {
   conversion=$(xdotool search --onlyvisible --name "^Reconversi" | grep -vx "$main" | head -n 1)
   keyboard_to "$conversion"
   shot conversion_open
-  click "$conversion" "$run_button"
-  wait_window "^Confirmar"
-  keyboard_to "$win"
-  xdotool key shift+Tab space  # Si
+  run_conversion
   sleep 1.5
   shot conversion_running
   wait_window "^Informaci"
@@ -258,6 +255,19 @@ check_box() {
   [ "$count" = 0 ] || fail "$1_box: $count pixels differ from a fresh box (see $1_box.diff.png)"
   keyboard_to "$box"
   echo "ok: $1 (${WIDTH}x$HEIGHT)"
+}
+
+# Presses "procesa conversión" and answers "Si" to its question.
+run_conversion() {
+  click "$conversion" "$run_button"
+  wait_window "^Confirmar"
+  keyboard_to "$win"
+  xdotool key shift+Tab space  # Si
+}
+
+stop_program() {
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
 }
 
 open_conversion_window() {
@@ -301,8 +311,7 @@ ATENCIÓN: El archivo $copies/BANCOS.VQF no pasó la comprobación (file is not 
 ATENCIÓN: El archivo $copies/CFSERVID.VQF no pasó la comprobación (file is not a database)
 ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is not a database)"
   xdotool key Return
-  kill "$program_pid"
-  wait "$program_pid" 2>/dev/null || true
+  stop_program
 
   # A run while other stations hold two tables leaves them for a continued run.
   "$source/tools/demo_suite.sh" "$suite" "$build"
@@ -313,16 +322,12 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   done
   start_program
   open_conversion_window
-  click "$conversion" "$run_button"
-  wait_window "^Confirmar"
-  keyboard_to "$win"
-  xdotool key shift+Tab space  # Si
+  run_conversion
   wait_window "^Informaci"
   keyboard_to "$win"
   xdotool key Return
   kill $(cat "$out/stations")
-  kill "$program_pid"
-  wait "$program_pid" 2>/dev/null || true
+  stop_program
 
   converted=0
   for file in "$suite"/Dadm/*.VQF; do
@@ -333,10 +338,7 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   started=$(LC_ALL=C date -d "$pass" '+%d/%m/%Y a las %I:%M%p')
   start_program
   open_conversion_window
-  click "$conversion" "$run_button"
-  wait_window "^Confirmar"
-  keyboard_to "$win"
-  xdotool key shift+Tab space  # Si
+  run_conversion
   sleep 0.5
   check_box continue_question "^Confirmar" exclamation "&Si|&No" 1 \
     "La conversión anterior no terminó: comenzó el $started y convirtió $converted registros.
@@ -363,7 +365,7 @@ export XDG_RUNTIME_DIR
 mkdir -p "$XDG_RUNTIME_DIR"
 # The screenshots' run lasts long enough to be seen running.
 records=""
-[ "$case" = screenshots ] && records=2500
+[ "$case" = screenshots ] && records=8000
 "$source/tools/demo_suite.sh" "$out/suite" "$build" $records
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
 # The boxes are looked at on a small screen.
