@@ -48,7 +48,9 @@ std::string Unfinished(const TableProgress& found, const std::string& pass) {
   if (found.missing) return "";
   if (!found.unreadable.empty()) return found.unreadable;
   const files::KeyedFile::Progress& p = found.progress;
-  if (p.pass != pass) return "aún no se convirtió";
+  if (p.pass != pass) {
+    return "sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación";
+  }
   if (p.complete) return "";
   if (p.left < 0) return "la conversión no terminó esta tabla";
   if (p.left == 1) return "1 registro quedó sin convertir (no se pudo leer o escribir)";

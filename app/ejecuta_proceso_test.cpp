@@ -346,7 +346,8 @@ class ConversionSuite : public ::testing::Test {
     const ConvertedTable& t = ConvertedTables()[i];
     return std::string(t.name) + " (" + catalogue::Def(t.key.table).label + ".VQF): " + why;
   }
-  static constexpr const char* kNotYet = "aún no se convirtió";
+  static constexpr const char* kNotYet =
+      "sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación";
   static constexpr const char* kParametersLine =
       "parámetros (ParameML.VQF): aún no tienen la moneda BsS y el factor 100000";
 

@@ -326,6 +326,9 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   wait_window "^Informaci"
   keyboard_to "$win"
   xdotool key Return
+  # The new currency in the parameters record ends the run.
+  timeout 20 sh -c "until [ \"\$(sqlite3 '$suite/Dadm/CFPARAME.VQF' \"SELECT instr(data, CAST('BsS' AS BLOB)) > 0 FROM records\")\" = 1 ]; do sleep 0.2; done" ||
+    fail "the run did not write the parameters"
   kill $(cat "$out/stations")
   stop_program
 
@@ -342,8 +345,8 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   sleep 0.5
   check_box continue_question "^Confirmar" exclamation "&Si|&No" 1 \
     "La conversión anterior no terminó: comenzó el $started y convirtió $converted registros.
-inventario (IVPROSER.VQF): aún no se convirtió
-servidores (CFSERVID.VQF): aún no se convirtió
+inventario (IVPROSER.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
+servidores (CFSERVID.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
 ¿Desea continuarla? Solo se convertirán los registros que aún no se convirtieron."
   xdotool key Tab space  # No
 }
