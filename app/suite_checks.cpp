@@ -85,8 +85,13 @@ std::string CheckMainTables() {
 }
 
 std::string FileProblemText(const files::KeyedFile& file) {
+  // The layer's English text alone says neither the file nor, in Spanish, the cause.
   std::string detail = file.Detail();
-  if (detail == file.Text()) detail += " en el archivo " + file.Path();
+  if (detail == file.Text()) {
+    detail += file.Code() == files::kRecordNotFound
+                  ? ": el archivo " + file.Path() + " no tiene el registro que se busca"
+                  : ": archivo " + file.Path();
+  }
   if (!detail.ends_with('.')) detail += '.';
   const std::string what_to_do = WhatToDo(file.Code());
   return "Ha ocurrido el error " + std::to_string(file.Code()) + "\n" + detail +
