@@ -35,12 +35,20 @@ std::string WhatToDo(int code) {
   }
 }
 
+// A file's name in long form, taken from its folder: the file itself may be missing, and
+// only what exists has a long form.
+std::string LongName(const std::string& path) {
+  const std::string name = runtime::FileNameOf(path);
+  if (name.size() == path.size()) return path;
+  return runtime::JoinPath(runtime::LongPath(path.substr(0, path.size() - name.size() - 1)), name);
+}
+
 bool FileHeldForNow(int code) { return code == files::kFileLocked || code == files::kAccessDenied; }
 
 }  // namespace
 
 std::string CheckSettingsFile(const std::string& settings_file) {
-  const std::string shown = runtime::LongPath(settings_file);
+  const std::string shown = LongName(settings_file);
   std::error_code error;
   if (!std::filesystem::exists(runtime::PathOf(settings_file), error)) {
     return "No se encuentra el archivo de configuración " + shown +
@@ -56,7 +64,7 @@ std::string CheckSettingsFile(const std::string& settings_file) {
 }
 
 std::string CheckDataFolder(const std::string& settings_file) {
-  const std::string shown = runtime::LongPath(settings_file);
+  const std::string shown = LongName(settings_file);
   const std::string folder(runtime::Clip(GLO::RUTADATOS.value()));
   if (folder.empty()) {
     return "El archivo de configuración " + shown +
