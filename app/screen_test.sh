@@ -227,7 +227,7 @@ case_screenshots() {
   keyboard_to "$conversion"
   shot conversion_open
   run_conversion
-  sleep 1.5
+  sleep 0.3
   shot conversion_running
   wait_window "^Informaci"
   shot conversion_end_message
@@ -368,7 +368,7 @@ export XDG_RUNTIME_DIR
 mkdir -p "$XDG_RUNTIME_DIR"
 # The screenshots' run lasts long enough to be seen running.
 records=""
-[ "$case" = screenshots ] && records=8000
+[ "$case" = screenshots ] && records=2500
 "$source/tools/demo_suite.sh" "$out/suite" "$build" $records
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
 # The boxes are looked at on a small screen.
