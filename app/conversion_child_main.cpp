@@ -8,8 +8,8 @@
 //                  message:TEXT  when a message box shows TEXT
 //       Each record takes a millisecond, as a repaint would, so that a table's writes
 //       span several commits.
-//   conversion_child hold PATH   opens PATH with SQLite and keeps a write open on it;
-//       prints "held" once it has it.
+//   conversion_child hold PATH [EXCLUSIVE]   opens PATH with SQLite and keeps a write open
+//       on it (with EXCLUSIVE, one that keeps readers out too); prints "held" once it has it.
 #include <sqlite3.h>
 
 #include <chrono>
@@ -73,10 +73,10 @@ int Run(const std::filesystem::path& folder, const std::string& point) {
   return 2;  // the point was never reached
 }
 
-int Hold(const char* path) {
+int Hold(const char* path, bool exclusive) {
   sqlite3* db = nullptr;
   if (sqlite3_open(path, &db) != SQLITE_OK ||
-      sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      sqlite3_exec(db, exclusive ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
     return 1;
   }
   std::printf("held\n");
@@ -88,7 +88,10 @@ int Hold(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argv[3]);
-  if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
-  std::fprintf(stderr, "usage: conversion_child run FOLDER POINT | hold PATH\n");
+  if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2], false);
+  if (argc == 4 && std::strcmp(argv[1], "hold") == 0 && std::strcmp(argv[3], "EXCLUSIVE") == 0) {
+    return Hold(argv[2], true);
+  }
+  std::fprintf(stderr, "usage: conversion_child run FOLDER POINT | hold PATH [EXCLUSIVE]\n");
   return 64;
 }

@@ -11,29 +11,68 @@
 #include "platform/files/errors.h"
 #include "platform/files/keyed_file.h"
 #include "platform/runtime/clock.h"
+#include "platform/runtime/paths.h"
 #include "platform/runtime/picture.h"
 
 namespace app {
 
+namespace {
+
+// What a table's file says of the passes over it.
+struct TableProgress {
+  const ConvertedTable* table = nullptr;
+  bool missing = false;         // no file: an empty table
+  std::string unreadable;       // why the file could not be read; empty when it was
+  files::KeyedFile::Progress progress;
+};
+
+TableProgress ReadTableProgress(const ConvertedTable& t) {
+  TableProgress found;
+  found.table = &t;
+  files::KeyedFile& file = *catalogue::FileOf(t.key.table);
+  if (file.Open(catalogue::DiskName(t.key.table), files::kReadWriteDenyNone) != files::kNoError) {
+    found.missing = file.Code() == files::kFileNotFound;
+    if (!found.missing) found.unreadable = file.Detail();
+    return found;
+  }
+  if (file.ReadProgress(&found.progress) != files::kNoError) {
+    found.unreadable = file.Detail();
+    found.progress = {};
+  }
+  file.Close();
+  return found;
+}
+
+// Why the pass `pass` has not finished the table; empty when it has.
+std::string Unfinished(const TableProgress& found, const std::string& pass) {
+  if (found.missing) return "";
+  if (!found.unreadable.empty()) return found.unreadable;
+  const files::KeyedFile::Progress& p = found.progress;
+  if (p.pass != pass) {
+    return "sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación";
+  }
+  if (p.complete) return "";
+  if (p.left < 0) return "la conversión no terminó esta tabla";
+  if (p.left == 1) return "1 registro quedó sin convertir (no se pudo leer o escribir)";
+  return std::to_string(p.left) + " registros quedaron sin convertir (no se pudieron leer o escribir)";
+}
+
+}  // namespace
+
 SuiteProgress ReadSuiteProgress() {
-  std::vector<files::KeyedFile::Progress> found;
-  for (const ConvertedTable& t : ConvertedTables()) {
-    files::KeyedFile& file = *catalogue::FileOf(t.key.table);
-    files::KeyedFile::Progress progress;
-    if (file.Open(catalogue::DiskName(t.key.table), files::kReadWriteDenyNone) == files::kNoError) {
-      if (file.ReadProgress(&progress) != files::kNoError) progress = {};
-      file.Close();
-    }
-    found.push_back(progress);
-  }
+  std::vector<TableProgress> found;
+  for (const ConvertedTable& t : ConvertedTables()) found.push_back(ReadTableProgress(t));
   SuiteProgress suite;
-  for (const files::KeyedFile::Progress& p : found) suite.pass = std::max(suite.pass, p.pass);
+  for (const TableProgress& f : found) suite.pass = std::max(suite.pass, f.progress.pass);
   if (suite.pass.empty()) return suite;
-  suite.tables_complete = true;
-  for (const files::KeyedFile::Progress& p : found) {
-    if (p.pass == suite.pass) suite.converted += p.marked;
-    suite.tables_complete = suite.tables_complete && p.pass == suite.pass && p.complete;
+  for (const TableProgress& f : found) {
+    if (f.progress.pass == suite.pass) suite.converted += f.progress.marked;
+    const std::string why = Unfinished(f, suite.pass);
+    if (why.empty()) continue;
+    const std::string file = runtime::FileNameOf(catalogue::DiskName(f.table->key.table));
+    suite.unfinished.push_back(std::string(f.table->name) + " (" + file + "): " + why);
   }
+  suite.tables_complete = suite.unfinished.empty();
   return suite;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -13,10 +14,14 @@ struct SuiteProgress {
   std::string pass;        // the latest pass found in the files; empty when none
   int64_t converted = 0;   // records that pass has converted
   bool tables_complete = false;  // every table walked to its end with nothing left undone
+  // For each table the pass has not finished, a line that names it, its file and why
+  // ("inventario (IVPROSER.VQF): 3 registros quedaron sin convertir (...)").
+  std::vector<std::string> unfinished;
 };
 
 // Reads the progress of the run's sixteen tables through the catalogue's file instances,
-// which it leaves closed. A file that cannot be opened counts as not reached.
+// which it leaves closed. A table without a file is an empty table, which every run walks
+// whole, as its log line says; a file that is there but cannot be read is not finished.
 SuiteProgress ReadSuiteProgress();
 
 // A new pass's name: the local time now, to the hundredth ("2026-12-10 19:30:14.12").

@@ -21,6 +21,7 @@ struct ConvertedTable {
   const char* error_prefix;
   std::string (*record_text)(const uint8_t* record);
   const char* separator;
+  const char* name;  // the table as the continuation question names it ("inventario")
 };
 
 std::span<const ConvertedTable> ConvertedTables();

@@ -22,6 +22,7 @@
 #include "platform/library/window_manager.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/decimal.h"
+#include "platform/runtime/paths.h"
 #include "platform/runtime/picture.h"
 #include "platform/runtime/text.h"
 
@@ -313,10 +314,14 @@ class EjecutaProcesoWindow : public library::ProcedureWindow {
     const SuiteProgress progress = ReadSuiteProgress();
     const bool converted = AlreadyConverted();
     if (!progress.pass.empty() && !(progress.tables_complete && converted)) {
-      const std::string question = "La conversión anterior no terminó: comenzó el " + PassStartText(progress.pass) +
-                                   " y convirtió " + std::to_string(progress.converted) +
-                                   " registros. ¿Desea continuarla? Solo se convertirán los registros que aún "
-                                   "no se convirtieron.";
+      std::string question = "La conversión anterior no terminó: comenzó el " + PassStartText(progress.pass) +
+                             " y convirtió " + std::to_string(progress.converted) + " registros.\n";
+      for (const std::string& line : progress.unfinished) question += line + "\n";
+      if (!converted) {
+        question += "parámetros (" + runtime::FileNameOf(catalogue::DiskName(catalogue::Table::ParameML)) +
+                    "): aún no tienen la moneda BsS y el factor 100000\n";
+      }
+      question += "¿Desea continuarla? Solo se convertirán los registros que aún no se convirtieron.";
       if (ui::Message(question, "Confirmar, por favor...", ui::Icon::Exclamation, "&Si|&No", 1) != 1) {
         return std::nullopt;
       }

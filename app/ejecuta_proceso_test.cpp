@@ -313,17 +313,23 @@ class ConversionSuite : public ::testing::Test {
     EXPECT_THAT(screen_.errors(), ::testing::IsEmpty());
   }
 
-  // A run that continues the one before: the question is asked and answered "Si", and
-  // every record of every table ends up converted once.
-  void ContinueAndExpectEverythingConverted() {
+  // A run that continues the one before: the question is asked, naming after its count
+  // the unfinished tables, one line each, and answered "Si"; every record of every table
+  // ends up converted once.
+  void ContinueAndExpectEverythingConverted(const std::vector<std::string>& unfinished) {
     const size_t asked = screen_.messages().size();
     screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("Si").Answer("Aceptar");
     EjecutaProceso();
     EXPECT_THAT(screen_.errors(), ::testing::IsEmpty());
     ASSERT_EQ(screen_.messages().size(), asked + 3);
     const ui::MessageBox& question = screen_.messages()[asked + 1].box;
-    EXPECT_THAT(question.text, StartsWith("La conversión anterior no terminó: comenzó el "));
-    EXPECT_THAT(question.text, FullyMatches(".* y convirtió [0-9]+ registros\\. .*"));
+    const size_t first_line_end = question.text.find('\n');
+    EXPECT_THAT(question.text.substr(0, first_line_end),
+                FullyMatches("La conversión anterior no terminó: comenzó el .* y convirtió [0-9]+ registros\\."));
+    std::string rest;
+    for (const std::string& line : unfinished) rest += line + "\n";
+    EXPECT_EQ(question.text.substr(first_line_end + 1),
+              rest + "¿Desea continuarla? Solo se convertirán los registros que aún no se convirtieron.");
     EXPECT_EQ(question.icon, ui::Icon::Exclamation);
     EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Si", "&No"}));
     EXPECT_EQ(question.default_button, 1);
@@ -334,6 +340,16 @@ class ConversionSuite : public ::testing::Test {
     EXPECT_EQ(AmountText(parameters.data(), FACTORCONVERSION), "100000");
     EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
   }
+
+  // The continuation question's line for the run's table number i (0 for the first).
+  static std::string UnfinishedLine(size_t i, const std::string& why) {
+    const ConvertedTable& t = ConvertedTables()[i];
+    return std::string(t.name) + " (" + catalogue::Def(t.key.table).label + ".VQF): " + why;
+  }
+  static constexpr const char* kNotYet =
+      "sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación";
+  static constexpr const char* kParametersLine =
+      "parámetros (ParameML.VQF): aún no tienen la moneda BsS y el factor 100000";
 
   // The log lines that follow a table's header, up to the next header or the end line.
   std::vector<std::string> LinesOf(const std::string& header) {
@@ -432,6 +448,11 @@ TEST_F(ConversionSuite, MissingFileIsLoggedAndCountsAsEmpty) {
   for (const ConvertedTable& t : ConvertedTables()) {
     if (t.key.table != Table::Conbanco) ExpectConverted(t);
   }
+
+  // The run was complete: the next press asks the question on converted data.
+  screen_.Click("?BTN_EJECUTAR").Answer("Si").Answer("No");
+  EjecutaProceso();
+  EXPECT_THAT(screen_.messages().back().box.text, StartsWith("Los datos parecen convertidos ya"));
 }
 
 TEST_F(ConversionSuite, EveryFailedWriteGetsItsLineAndTheRecordKeepsItsValues) {
@@ -450,6 +471,10 @@ TEST_F(ConversionSuite, EveryFailedWriteGetsItsLineAndTheRecordKeepsItsValues) {
   EXPECT_EQ(log[log.size() - 2],
             "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán");
   ExpectUntouched(ConvertedTables()[11]);
+
+  Sql(Table::Movbanco, "DROP TRIGGER refuse");
+  ContinueAndExpectEverythingConverted(
+      {UnfinishedLine(11, "5 registros quedaron sin convertir (no se pudieron leer o escribir)")});
 }
 
 // The tests' second process (app/conversion_child_main.cpp).
@@ -466,6 +491,8 @@ std::string ReadWholeFile(const fs::path& path) {
 struct KillPoint {
   const char* name;
   const char* point;  // as conversion_child takes it
+  bool in_details;          // killed inside DetMovML, the run's table 6
+  size_t first_not_begun;  // the first table the killed run did not begin; 16: none
 };
 
 class KilledRun : public ConversionSuite, public ::testing::WithParamInterface<KillPoint> {};
@@ -477,7 +504,13 @@ TEST_P(KilledRun, ContinuedRunConvertsEveryAmountExactlyOnce) {
   Child run({"run", dir_.string(), GetParam().point});
   ASSERT_TRUE(run.EndedByKill());
 
-  ContinueAndExpectEverythingConverted();
+  std::vector<std::string> unfinished;
+  if (GetParam().in_details) unfinished.push_back(UnfinishedLine(6, "la conversión no terminó esta tabla"));
+  for (size_t i = GetParam().first_not_begun; i < ConvertedTables().size(); ++i) {
+    unfinished.push_back(UnfinishedLine(i, kNotYet));
+  }
+  unfinished.push_back(kParametersLine);
+  ContinueAndExpectEverythingConverted(unfinished);
 
   // Both runs' lines, in code page 1252 with CR LF.
   const std::string log = ReadWholeFile(dir_ / "CopiasREC" / "ReconverPROC.log");
@@ -497,9 +530,9 @@ TEST_P(KilledRun, ContinuedRunConvertsEveryAmountExactlyOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Points, KilledRun,
-    ::testing::Values(KillPoint{"MidTable", "yield:250"},  // the 220th of DetMovML's records
-                      KillPoint{"BetweenTables", "status:+Convirtiendo historico productos"},
-                      KillPoint{"AtTheEndBeforeTheParameters", "message:Fin del proceso"}),
+    ::testing::Values(KillPoint{"MidTable", "yield:250", true, 7},  // the 220th of DetMovML's records
+                      KillPoint{"BetweenTables", "status:+Convirtiendo historico productos", false, 7},
+                      KillPoint{"AtTheEndBeforeTheParameters", "message:Fin del proceso", false, 16}),
     [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
 
 struct CommitFault {
@@ -537,7 +570,8 @@ TEST_P(FailedCommit, RecordsAreReportedAndTheContinuedRunConvertsThem) {
   ExpectUntouched(ConvertedTables()[5]);
   vfs.Clear();
 
-  ContinueAndExpectEverythingConverted();
+  // The commit that would record the table's end fails too.
+  ContinueAndExpectEverythingConverted({UnfinishedLine(5, "la conversión no terminó esta tabla")});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -584,7 +618,7 @@ TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConv
   EXPECT_THAT(Log(), ::testing::IsEmpty());
   ExpectUntouched(ConvertedTables()[11]);
 
-  ContinueAndExpectEverythingConverted();
+  ContinueAndExpectEverythingConverted({UnfinishedLine(11, kNotYet)});
 }
 
 enum class ParametersFault { kMissingRecord, kRefusedWrite, kFailedCommit };
@@ -663,6 +697,34 @@ TEST_F(LoginSession, FromLoginThroughTheConversion) {
   using namespace catalogue::PAR;
   EXPECT_EQ(AmountText(parameters.data(), FACTORCONVERSION), "100000");
   EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
+}
+
+// The demo suite as tools/make_demo_suite lays it out: records in each of the sixteen
+// tables, with negative, small and large amounts, which a run converts without an error.
+TEST_F(LoginSession, DemoSuiteHoldsAmountsToConvertInEveryTable) {
+  tools::DemoSuite demo = tools::StandardDemo(dir_.string());
+  demo.records_per_table = tools::kDemoRecordsPerTable;
+  ASSERT_EQ(tools::WriteDemoSuite(demo), "");
+  bool negative = false, small = false, large = false;
+  for (const ConvertedTable& t : ConvertedTables()) {
+    const std::vector<std::vector<uint8_t>> records = Read(t.key);
+    EXPECT_EQ(records.size(), size_t{tools::kDemoRecordsPerTable}) << catalogue::Def(t.key.table).label;
+    for (const std::vector<uint8_t>& record : records) {
+      for (const catalogue::FieldRef& f : t.amounts) {
+        const Decimal amount = Parse(AmountText(record.data(), f).c_str());
+        negative = negative || amount < Decimal();
+        small = small || (Decimal() < amount && amount < Decimal::FromInt(1000));
+        large = large || Decimal::FromInt(1000000) < amount;
+      }
+    }
+  }
+  EXPECT_TRUE(negative && small && large);
+
+  screen_.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "demo123").Tab().Click("?BTN_INICIAR");
+  screen_.Click("?BTN_PROCESO").Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar").CloseBox();
+  screen_.Click("?SALIR").Answer("Si");
+  EXPECT_EQ(RunProgram(&Main), 0);
+  EXPECT_THAT(Log(), ::testing::ElementsAreArray(CleanLog({})));
 }
 
 TEST(ConversionProgress, ClientsShowCAndSuppliersP) {

@@ -8,6 +8,7 @@
 #include "app/login_rights.h"
 #include "app/main_window_def.h"
 #include "app/pausa.h"
+#include "app/suite_checks.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/fields.h"
 #include "catalogue/record.h"
@@ -82,9 +83,13 @@ void MainWindow::CloseFiles() {
 // at most one second while it reads, so that no other station changes it meanwhile.
 void MainWindow::LeeEmpresa() {
   files::KeyedFile& file = *catalogue::FileOf(Table::ParameML);
-  file.Open(catalogue::FileManagerOf(Table::ParameML)->file_name()->Get(),
-            files::kReadWriteDenyNone);
+  const int opened = file.Open(catalogue::FileManagerOf(Table::ParameML)->file_name()->Get(),
+                               files::kReadWriteDenyNone);
   loc_.EMPRESA.clear();
+  if (opened != files::kNoError && opened != files::kFileAlreadyOpen) {
+    ui::Message(FileProblemText(file), kProblem);
+    return;
+  }
   if (file.Lock(1) == files::kFileLocked) {
     ui::Beep(ui::Sound::Beep);
     ui::Message("Archivo ParameML ha sido bloqueado por otra estación", kProblem);
@@ -92,9 +97,7 @@ void MainWindow::LeeEmpresa() {
   }
   catalogue::SetText(catalogue::PAR::CONTROL, "1");
   if (file.Get(catalogue::PAR::KEYPAR01.index) != files::kNoError) {
-    ui::Message("Ha ocurrido el error " + std::to_string(file.Code()) + "\n" +
-                    std::string(file.Text()),
-                kProblem);
+    ui::Message(FileProblemText(file), kProblem);
   } else {
     loc_.EMPRESA = runtime::FitCString(catalogue::GetText(catalogue::PAR::NOMBRE), 111);
   }
@@ -124,16 +127,26 @@ int MainWindow::TakeSelected() {
   return level;
 }
 
+// A users table that cannot be read (held by another station, damaged) is said so, with
+// its file and cause: the user typed may well be registered.
 void MainWindow::FindUser() {
   files::KeyedFile& file = *catalogue::FileOf(Table::SecUsuML);
-  file.Open(catalogue::FileManagerOf(Table::SecUsuML)->file_name()->Get(),
-            files::kReadWriteDenyNone);
+  const int opened = file.Open(catalogue::FileManagerOf(Table::SecUsuML)->file_name()->Get(),
+                               files::kReadWriteDenyNone);
   catalogue::SetText(catalogue::SEC::CODUSER, runtime::Left(GLO::CODUSER.value(), 10));
-  user_found_ = file.Get(catalogue::SEC::KEYSEC01.index) == files::kNoError;
+  const int code = opened != files::kNoError && opened != files::kFileAlreadyOpen
+                       ? opened
+                       : file.Get(catalogue::SEC::KEYSEC01.index);
+  user_found_ = code == files::kNoError;
   if (!user_found_) {
     ClearRecord(Table::SecUsuML);
     ui::Beep(ui::Sound::Exclamation);
-    Status("Ud. no está registrado como usuario");
+    if (code == files::kRecordNotFound) {
+      Status("Ud. no está registrado como usuario");
+    } else {
+      Status("No se pudo leer el archivo de usuarios " + runtime::FileNameOf(file.Path()));
+      ui::Message(FileProblemText(file), kProblem);
+    }
     window().Select(kUserCode);
   } else {
     Status("Usuario registrado exitosamente");

@@ -219,7 +219,10 @@ TEST_F(MainWindowTest, MissingParametersRecordIsReportedAndTheWindowOpens) {
   Run();
   ASSERT_EQ(screen_.messages().size(), 1u);
   EXPECT_EQ(screen_.messages()[0].box.caption, "Problema...");
-  EXPECT_THAT(screen_.messages()[0].box.text, HasSubstr("Ha ocurrido el error 35\n"));
+  EXPECT_EQ(screen_.messages()[0].box.text,
+            "Ha ocurrido el error 35\nRecord Not Found: el archivo " +
+                (fs::path(suite_.folder) / "Dadm" / "CFPARAME.VQF").string() +
+                " no tiene el registro que se busca.\nRestaure el archivo desde una copia de respaldo.");
   EXPECT_EQ(shown().Control("?LOC:EMPRESA").text, "");
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/test_folder.h"
+#include "tools/demo_suite.h"
 
 namespace app {
 namespace {
@@ -28,8 +29,8 @@ class ProgramBinaryTest : public testing::Test {
     program_folder_ = suite_ / "Dinarvex";
     fs::create_directories(program_folder_);
     fs::create_directories(suite_ / "run");
-    std::ofstream(suite_ / "Sorvane.ini", std::ios::binary)
-        << "[Sistemas]\r\nRutaDatos=" << (suite_ / "Dadm").string() << "\r\n";
+    // A suite the program can start in: its settings, the data folder, users and parameters.
+    ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(suite_.string())), "");
   }
   // Starts the program in its folder; with `hold`, its main window stays until the file
   // `release` appears. Its error output goes to `stderr_file`.
@@ -122,6 +123,19 @@ TEST_F(ProgramBinaryTest, ProgramFolderTooLongIsRefusedByName) {
             std::string::npos)
       << shown;
   EXPECT_FALSE(fs::exists(ini()));  // stopped before anything was written
+}
+
+// The program binary in a suite whose users table was lost: its message names the file,
+// and it ends without waiting for anything.
+TEST_F(ProgramBinaryTest, MissingUsersTableStopsStartUpByName) {
+  const fs::path users = fs::weakly_canonical(suite_) / "Dadm" / "CFUSUARI.VQF";
+  fs::remove(users);
+  const pid_t program = Start(false, (suite_ / "users.err").string());
+  EXPECT_EQ(ExitCode(program), 1);
+  EXPECT_EQ(ReadWholeFile(suite_ / "users.err"),
+            "Problema: Ha ocurrido el error 2\nNo se encuentra el archivo " + users.string() +
+                ".\nRevise la clave RutaDatos de Sorvane.ini: debe nombrar la carpeta de los datos de la empresa.\n");
+  EXPECT_FALSE(fs::exists(ini()));
 }
 
 }  // namespace

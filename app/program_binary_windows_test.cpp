@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/test_folder.h"
+#include "tools/demo_suite.h"
 #include "platform/runtime/test_support.h"
 
 namespace app {
@@ -26,8 +27,8 @@ class ProgramBinaryTest : public testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(program_folder_);
-    std::ofstream(suite_ / "Sorvane.ini", std::ios::binary)
-        << "[Sistemas]\r\nRutaDatos=" << (suite_ / "Dadm").string() << "\r\n";
+    // A suite the program can start in: its settings, the data folder, users and parameters.
+    ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(suite_.string())), "");
   }
   void TearDown() override { runtime::test::UnsetEnvironment("DINARVEX_TEST_HOLD_UNTIL"); }
 

@@ -4,6 +4,7 @@
 #include "app/full_window_drag.h"
 #include "app/globals.h"
 #include "app/screen.h"
+#include "app/suite_checks.h"
 #include "app/suite_settings.h"
 #include "catalogue/catalogue.h"
 #include "platform/runtime/paths.h"
@@ -31,10 +32,16 @@ void ProgramaPrincipal(WindowProcedure main_window) {
 
   screen::SetBusyCursor(true);
   // A folder that does not fit its variable stops the program: cut, it would name
-  // another folder, and the program would read or create files there.
+  // another folder, and the program would read or create files there. So does a suite
+  // whose settings, data folder, users or parameters cannot be used: every window would
+  // find nothing there.
   std::string refusal = SetDataRoot();
-  if (refusal.empty()) refusal = ReadSuiteSettings(runtime::JoinPath(GLO::RUTAPROG, kSuiteSettingsFile));
+  const std::string settings_file = runtime::JoinPath(GLO::RUTAPROG, kSuiteSettingsFile);
+  if (refusal.empty()) refusal = CheckSettingsFile(settings_file);
+  if (refusal.empty()) refusal = ReadSuiteSettings(settings_file);
+  if (refusal.empty()) refusal = CheckDataFolder(settings_file);
   if (refusal.empty()) refusal = NameDiskFiles();
+  if (refusal.empty()) refusal = CheckMainTables();
   screen::SetBusyCursor(false);
   if (!refusal.empty()) {
     screen::ShowError(refusal, "Problema");

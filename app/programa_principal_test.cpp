@@ -21,6 +21,7 @@
 #include "platform/runtime/test_support.h"
 #include "platform/runtime/paths.h"
 #include "platform/ui/headless/headless_backend.h"
+#include "tools/demo_suite.h"
 
 namespace app {
 namespace {
@@ -74,8 +75,11 @@ class ProgramTest : public testing::Test {
 };
 
 TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
+  ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(suite_.string())), "");
+  const std::string admin = (suite_ / "DADM").string();
+  fs::rename(suite_ / "Dadm", admin);
   std::ofstream(suite_ / "Sorvane.ini", std::ios::binary)
-      << "[Sistemas]\r\nRutaDatos=/datos/DADM\r\nRutaDatosContabilidad=/datos/DCON01\r\n";
+      << "[Sistemas]\r\nRutaDatos=" << admin << "\r\nRutaDatosContabilidad=/datos/DCON01\r\n";
   // The root in the form the program builds it: the short form of its folder, then "..".
   const std::string root = runtime::JoinPath(runtime::ShortPath((suite_ / "Dinarvex").string()), "..");
   const auto in = [](const char* folder, const char* file) { return runtime::JoinPath(folder, file); };
@@ -85,9 +89,9 @@ TEST_F(ProgramTest, StartsNamesTheFilesRunsMainAndShutsDown) {
   ASSERT_TRUE(seen.ran);
   EXPECT_EQ(seen.factor, "100000.00");
   EXPECT_EQ(seen.root, root);
-  EXPECT_EQ(seen.parame, in("/datos/DADM", "CFPARAME.VQF"));
+  EXPECT_EQ(seen.parame, in(admin.c_str(), "CFPARAME.VQF"));
   EXPECT_EQ(seen.fiscal, runtime::JoinPath(root, "CFFISCAL.VQF"));
-  EXPECT_EQ(seen.bancos, in("/datos/DADM", "BANCOS.VQF"));
+  EXPECT_EQ(seen.bancos, in(admin.c_str(), "BANCOS.VQF"));
   EXPECT_EQ(seen.ban1, seen.bancos);
   EXPECT_EQ(seen.qkconusu, in("/datos/DCON01", "QkConUsu01.vqf"));
   EXPECT_EQ(seen.temp, "");

@@ -17,7 +17,9 @@ int ShowInformation(std::string_view text, std::string_view caption) {
   return ui::Message(text, caption, ui::Icon::Information);
 }
 
-int ShowError(std::string_view text, std::string_view caption) { return ShowInformation(text, caption); }
+int ShowError(std::string_view text, std::string_view caption) {
+  return ui::Message(text, caption, ui::Icon::Error);
+}
 
 void SetBusyCursor(bool) {}
 

@@ -5,7 +5,7 @@
 # only that text there. The screenshots stay in the output folder; `screenshots` leaves one
 # of every window there for a person to look at. Skips (77) where no X server can be started.
 #   screen_test.sh SOURCE_FOLDER BUILD_FOLDER OUTPUT_FOLDER CASE
-# CASE: status_line, calc, second_copy, focus_back or screenshots.
+# CASE: status_line, calc, second_copy, focus_back, boxes or screenshots.
 set -eu
 source=$1
 build=$2
@@ -230,11 +230,8 @@ case_screenshots() {
   conversion=$(xdotool search --onlyvisible --name "^Reconversi" | grep -vx "$main" | head -n 1)
   keyboard_to "$conversion"
   shot conversion_open
-  click "$conversion" "$run_button"
-  wait_window "^Confirmar"
-  keyboard_to "$win"
-  xdotool key shift+Tab space  # Si
-  sleep 1.5
+  run_conversion
+  sleep 0.3
   shot conversion_running
   wait_window "^Informaci"
   shot conversion_end_message
@@ -244,13 +241,127 @@ case_screenshots() {
   shot conversion_end
 }
 
+# check_box NAME TITLE ICON BUTTONS DEFAULT TEXT: the box whose title matches TITLE lies on
+# the 1024x768 screen, all of it and so all its buttons, no wider than 640 pixels, and it
+# shows exactly what a fresh box with TEXT shows: the whole text, wrapped as it fits.
+check_box() {
+  wait_window "$2"
+  box=$win
+  keyboard_to "$box"
+  shot "$1"
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  { [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1024 ] && [ $((Y + HEIGHT)) -le 768 ]; } ||
+    fail "$1: the box (${WIDTH}x$HEIGHT at $X,$Y) leaves the screen"
+  [ "$WIDTH" -le 640 ] || fail "$1: the box is $WIDTH pixels wide"
+  crop "$1_box" "$box" 0 0 "$WIDTH" "$HEIGHT"
+  sample "$1_box.expected" box 0 0 "$WIDTH" "$HEIGHT" "$6" "$3" "$4" "$5"
+  count=$(differing "$1_box")
+  [ "$count" = 0 ] || fail "$1_box: $count pixels differ from a fresh box (see $1_box.diff.png)"
+  keyboard_to "$box"
+  echo "ok: $1 (${WIDTH}x$HEIGHT)"
+}
+
+# Presses "procesa conversión" and answers "Si" to its question.
+run_conversion() {
+  click "$conversion" "$run_button"
+  wait_window "^Confirmar"
+  keyboard_to "$win"
+  xdotool key shift+Tab space  # Si
+}
+
+stop_program() {
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
+}
+
+open_conversion_window() {
+  login DEMO demo123
+  sleep 2.5
+  xdotool key Tab Return  # Ejecutar Proceso
+  sleep 1
+  conversion=$(xdotool search --onlyvisible --name "^Reconversi" | grep -vx "$main" | head -n 1)
+  keyboard_to "$conversion"
+}
+
+# The longest boxes on a 1024x768 screen: a data path too long for its variable, the
+# backup's list of damaged copies, and the question on a conversion that left tables.
+case_boxes() {
+  suite=$out/suite
+  cp "$suite/Sorvane.ini" "$out/Sorvane.saved"
+  long=/srv/$(printf 'carpeta-de-datos-%02d/' $(seq 1 14))Dadm
+  printf '[Sistemas]\r\nRutadatos=%s\r\n' "$long" >"$suite/Sorvane.ini"
+  (cd "$suite/Dinarvex" && exec ./dinarvexsor) >>"$out/program.out" 2>&1 &
+  program_pid=$!
+  check_box long_path "^Problema\$" error "&Aceptar" 1 \
+    "La ruta RutaDatos de Sorvane.ini es demasiado larga: $long (${#long} caracteres; caben 124)."
+  xdotool key Return
+  wait "$program_pid" && fail "the program went on with a data path too long"
+  cp "$out/Sorvane.saved" "$suite/Sorvane.ini"
+
+  # Three damaged tables: their copies fail the check after the backup.
+  for file in BANCOS CFSERVID IVPROSER; do
+    printf 'no es una base de datos' | dd of="$suite/Dadm/$file.VQF" conv=notrunc 2>/dev/null
+  done
+  start_program
+  login DEMO demo123
+  sleep 2.5
+  xdotool key Return
+  wait_window "^Copia de respaldo"
+  keyboard_to "$win"
+  xdotool key Return  # ejecutar copia
+  copies=$(cd "$suite/Dinarvex/CopiasREC/Dadm" && pwd)
+  check_box unsound_backup "^Problema\$" error "&Aceptar" 1 "La copia de respaldo no es confiable:
+ATENCIÓN: El archivo $copies/BANCOS.VQF no pasó la comprobación (file is not a database)
+ATENCIÓN: El archivo $copies/CFSERVID.VQF no pasó la comprobación (file is not a database)
+ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is not a database)"
+  xdotool key Return
+  stop_program
+
+  # A run while other stations hold two tables leaves them for a continued run.
+  "$source/tools/demo_suite.sh" "$suite" "$build"
+  for file in IVPROSER CFSERVID; do
+    "$build/app/conversion_child" hold "$suite/Dadm/$file.VQF" >"$out/hold_$file.out" &
+    echo $! >>"$out/stations"
+    timeout 20 sh -c "until grep -q held '$out/hold_$file.out'; do sleep 0.1; done" || fail "no station holds $file"
+  done
+  start_program
+  open_conversion_window
+  run_conversion
+  wait_window "^Informaci"
+  keyboard_to "$win"
+  xdotool key Return
+  # The new currency in the parameters record ends the run.
+  timeout 20 sh -c "until [ \"\$(sqlite3 '$suite/Dadm/CFPARAME.VQF' \"SELECT instr(data, CAST('BsS' AS BLOB)) > 0 FROM records\")\" = 1 ]; do sleep 0.2; done" ||
+    fail "the run did not write the parameters"
+  kill $(cat "$out/stations")
+  stop_program
+
+  converted=0
+  for file in "$suite"/Dadm/*.VQF; do
+    count=$(sqlite3 "$file" "SELECT count(*) FROM progress_records" 2>/dev/null) || count=0
+    converted=$((converted + count))
+  done
+  pass=$(sqlite3 "$suite/Dadm/BANCOS.VQF" "SELECT substr(pass, 1, 16) FROM progress_runs LIMIT 1")
+  started=$(LC_ALL=C date -d "$pass" '+%d/%m/%Y a las %I:%M%p')
+  start_program
+  open_conversion_window
+  run_conversion
+  sleep 0.5
+  check_box continue_question "^Confirmar" exclamation "&Si|&No" 1 \
+    "La conversión anterior no terminó: comenzó el $started y convirtió $converted registros.
+inventario (IVPROSER.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
+servidores (CFSERVID.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
+¿Desea continuarla? Solo se convertirán los registros que aún no se convirtieron."
+  xdotool key Tab space  # No
+}
+
 if [ "${5:-}" = --session ]; then
   "case_$case"
   kill "$program_pid" 2>/dev/null || true
   exit 0
 fi
 
-for tool in xvfb-run xdotool xwd convert compare; do
+for tool in xvfb-run xdotool xwd convert compare sqlite3; do
   command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 xvfb-run -a true >/dev/null 2>&1 || { echo "skipped: no X server can be started"; exit 77; }
@@ -259,8 +370,12 @@ mkdir -p "$out"
 XDG_RUNTIME_DIR="$out/run"
 export XDG_RUNTIME_DIR
 mkdir -p "$XDG_RUNTIME_DIR"
-products=0
-[ "$case" = screenshots ] && products=40000
-"$source/tools/demo_suite.sh" "$out/suite" "$build" "$products"
+# The screenshots' run lasts long enough to be seen running.
+records=""
+[ "$case" = screenshots ] && records=2500
+"$source/tools/demo_suite.sh" "$out/suite" "$build" $records
 export LSAN_OPTIONS="suppressions=$source/platform/ui/fltk/lsan_suppressions.txt:print_suppressions=0"
-timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$source" "$build" "$out" "$case" --session
+# The boxes are looked at on a small screen.
+screen=1280x1024x24
+[ "$case" = boxes ] && screen=1024x768x24
+timeout 150 xvfb-run -a -s "-screen 0 $screen" "$0" "$source" "$build" "$out" "$case" --session

@@ -1,15 +1,19 @@
 // One of the program's windows as it looks freshly opened, with chosen controls showing
-// chosen texts and nothing shown before them; or one information box. The screen tests
+// chosen texts and nothing shown before them; or one message box. The screen tests
 // compare a control of the running program with the same control here.
 //   window_sample main|backup|conversion [CONTROL=TEXT ...]
-//   window_sample box TEXT
+//   window_sample box TEXT [ICON BUTTONS DEFAULT]
+// ICON is information (the default), question, exclamation or error; BUTTONS as a message
+// box takes them ("&Si|&No"), DEFAULT the number of the default button.
 // Its window is titled "Muestra", so that the tests find it beside the program's own.
 // It stays until its window is closed.
 #include <FL/Fl.H>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/ejecuta_bckrest_def.h"
 #include "app/ejecuta_proceso_def.h"
@@ -48,6 +52,20 @@ void SayReadySoon() {
   });
 }
 
+// The icon a box's ICON argument names; false for no such icon.
+bool IconNamed(std::string_view name, ui::Icon* icon) {
+  constexpr std::pair<std::string_view, ui::Icon> kIcons[] = {{"information", ui::Icon::Information},
+                                                             {"question", ui::Icon::Question},
+                                                             {"exclamation", ui::Icon::Exclamation},
+                                                             {"error", ui::Icon::Error}};
+  for (const auto& [known, value] : kIcons) {
+    if (name != known) continue;
+    *icon = value;
+    return true;
+  }
+  return false;
+}
+
 int Show(ui::WindowDescription described, int argc, char** argv) {
   described.title = kTitle;
   for (int i = 2; i < argc; ++i) {
@@ -81,12 +99,14 @@ int main(int argc, char** argv) {
     code = Show(app::EjecutaBCKRESTDescription(backup_locals), argc, argv);
   } else if (kind == "conversion") {
     code = Show(app::EjecutaProcesoDescription(conversion_locals), argc, argv);
-  } else if (kind == "box" && argc == 3) {
+  } else if (ui::Icon icon = ui::Icon::Information;
+             kind == "box" && (argc == 3 || (argc == 6 && IconNamed(argv[3], &icon)))) {
     SayReadySoon();
-    ui::Message(argv[2], kTitle, ui::Icon::Information);
+    ui::Message(argv[2], kTitle, icon, argc == 6 ? argv[4] : ui::kOkButton, argc == 6 ? std::atoi(argv[5]) : 1);
     code = 0;
   } else {
-    std::fprintf(stderr, "uso: %s main|backup|conversion [CONTROL=TEXTO ...] | box TEXTO\n", argv[0]);
+    std::fprintf(stderr, "uso: %s main|backup|conversion [CONTROL=TEXTO ...] | box TEXTO [ICONO BOTONES DEFECTO]\n",
+                 argv[0]);
   }
   app::MainModuleKill();
   return code;

@@ -1,14 +1,22 @@
 #include "tools/demo_suite.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
+#include "app/conversion_tables.h"
 #include "app/login_rights.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/disk_names.h"
 #include "catalogue/fields.h"
+#include "catalogue/modules.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
+#include "platform/files/errors.h"
 #include "platform/library/error_manager.h"
+#include "platform/library/field_value.h"
+#include "platform/runtime/decimal.h"
 
 namespace tools {
 namespace {
@@ -16,7 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using catalogue::Table;
 
-// Creates the table's file at `path` and adds one record for each call of `fill`.
+// Creates the table's file at `path` and adds one record for each call of `fill`; a
+// record whose unique key an earlier one holds is left out.
 template <class Fill>
 std::string WriteTable(Table table, const fs::path& path, int records, Fill fill) {
   files::KeyedFile& file = *catalogue::FileOf(table);
@@ -24,10 +33,53 @@ std::string WriteTable(Table table, const fs::path& path, int records, Fill fill
   for (int i = 0; i < records; ++i) {
     catalogue::FileManagerOf(table)->PrimeRecord();
     fill(i);
-    if (file.Add() != 0) return file.Detail();
+    if (file.Add() != 0 && file.Code() != files::kDuplicateKey) return file.Detail();
   }
-  file.Close();
+  if (file.Close() != 0) return file.Detail();
   return "";
+}
+
+// Old amounts, in turn: negative, under 1000 (they become 0.01), and large. A field too
+// small for one takes the next that fits.
+constexpr const char* kDemoAmounts[] = {"-1500.00",  "-250.75",      "0.00",        "0.50",     "999.99",
+                                        "1000.00",   "1500.00",      "234500.00",   "150000.00", "7654321.89",
+                                        "12345678.90", "876543210.00", "-98765432.10"};
+
+void StoreDemoAmount(uint8_t* record, const catalogue::FieldRef& f, int turn) {
+  for (size_t k = 0; k < std::size(kDemoAmounts); ++k) {
+    const char* amount = kDemoAmounts[(turn + k) % std::size(kDemoAmounts)];
+    if (runtime::StoreDecimalField(record + f.offset, f.digits, f.places, *runtime::Decimal::Parse(amount))) return;
+  }
+}
+
+// Record i of a converted table: every number i + 1, every text "Demostración" and the
+// number (only the number's last digits where the field is short), the amounts in turn.
+void FillDemoRecord(const app::ConvertedTable& t, int i, uint8_t* record) {
+  const std::string number = std::to_string(100000 + i + 1).substr(1);
+  for (const files::FieldDecl& f : catalogue::Def(t.key.table).layout.fields) {
+    switch (f.type) {
+      case files::FieldType::Long:
+      case files::FieldType::Short: library::SetFieldNumber(f, record, (i % 30000) + 1); break;
+      case files::FieldType::CString:
+      case files::FieldType::String: {
+        const size_t room = f.type == files::FieldType::CString ? f.size - 1 : f.size;
+        const std::string text = "Demostración " + number;
+        const std::string last_digits = number.substr(number.size() - std::min(room, number.size()));
+        library::SetFieldText(f, record, text.size() <= room ? text : last_digits);
+        break;
+      }
+      default: break;
+    }
+  }
+  for (size_t k = 0; k < t.amounts.size(); ++k) StoreDemoAmount(record, t.amounts[k], i + static_cast<int>(k));
+}
+
+// The table's file name in the administrative area.
+const char* DiskFileOf(Table table) {
+  for (const catalogue::DiskFile& disk : catalogue::DiskFiles()) {
+    if (disk.table == table) return disk.file;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -74,14 +126,11 @@ std::string WriteDemoSuite(const DemoSuite& suite) {
                          catalogue::SetText(catalogue::PAR::NOMBRE, suite.company);
                        });
   }
-  if (error.empty() && suite.products > 0) {
-    error = WriteTable(Table::InventML, admin / "IVPROSER.VQF", suite.products, [](int i) {
-      const std::string number = std::to_string(1000000 + i).substr(1);
-      catalogue::SetText(catalogue::INV::CODPRO, "P" + number);
-      catalogue::SetText(catalogue::INV::DESCRIP1, "Producto de demostración " + number);
-      catalogue::SetText(catalogue::INV::COSTOACT, std::to_string(100000 + i) + ".00");
-      catalogue::SetText(catalogue::INV::PRECIO1, std::to_string(150000 + i) + ".00");
-    });
+  for (const app::ConvertedTable& t : app::ConvertedTables()) {
+    if (!error.empty() || suite.records_per_table == 0) break;
+    uint8_t* record = catalogue::RecordOf(t.key.table);
+    error = WriteTable(t.key.table, admin / DiskFileOf(t.key.table), suite.records_per_table,
+                       [&](int i) { FillDemoRecord(t, i, record); });
   }
   catalogue::CatalogKill();
   return error;

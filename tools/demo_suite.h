@@ -1,5 +1,6 @@
 // Builds a suite folder to run the program in: the suite's settings file, its three data
-// areas, a users table and a parameters table, and the program folder below it.
+// areas, a users table, a parameters table, the sixteen tables the conversion converts,
+// and the program folder below it.
 #pragma once
 
 #include <string>
@@ -19,14 +20,19 @@ struct DemoSuite {
   std::vector<DemoUser> users;  // no users table at all when empty
   bool parameters_record = true;
   std::string company;
-  int products = 0;  // inventory records, so that a conversion run lasts long enough to watch
+  // Records in each of the sixteen converted tables, their amounts negative, small (under
+  // 1000, which become 0.01) and large; none, and no such files, when 0.
+  int records_per_table = 0;
 };
+
+// The records per table of the demo that tools/make_demo_suite lays out by default.
+inline constexpr int kDemoRecordsPerTable = 200;
 
 // The users of the demo: one who may log in, one who lacks a right.
 DemoSuite StandardDemo(std::string folder);
 
 // Writes Sorvane.ini, the areas Dadm, DCon01 and DNom, and the tables into the
-// administrative area; empty program folder "Dinarvex". Returns an error text, or ""
+// administrative area (a record whose key another already holds is left out); empty program folder "Dinarvex". Returns an error text, or ""
 // when all went well. Runs with no catalogue of this thread alive, and leaves none.
 std::string WriteDemoSuite(const DemoSuite& suite);
 

@@ -1,5 +1,5 @@
-// Builds the demo suite in the folder given, with as many inventory records as asked
-// (none by default): make_demo_suite SUITE_FOLDER [PRODUCTS]
+// Builds the demo suite in the folder given, with as many records in each of the sixteen
+// converted tables as asked (200 by default): make_demo_suite SUITE_FOLDER [RECORDS]
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,11 +7,11 @@
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "uso: %s CARPETA_DE_LA_SUITE [PRODUCTOS]\n", argv[0]);
+    std::fprintf(stderr, "uso: %s CARPETA_DE_LA_SUITE [REGISTROS_POR_TABLA]\n", argv[0]);
     return 2;
   }
   tools::DemoSuite suite = tools::StandardDemo(argv[1]);
-  if (argc == 3) suite.products = std::atoi(argv[2]);
+  suite.records_per_table = argc == 3 ? std::atoi(argv[2]) : tools::kDemoRecordsPerTable;
   const std::string error = tools::WriteDemoSuite(suite);
   if (!error.empty()) {
     std::fprintf(stderr, "No se pudo crear la suite de demostración: %s\n", error.c_str());

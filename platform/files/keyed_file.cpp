@@ -506,11 +506,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       return rc != kNoError ? rc : Succeeded();
     }
     Statement last_run;
-    int rc = last_run.Prepare(db_, "SELECT pass, ended IS NOT NULL AND left = 0 FROM progress_runs ORDER BY run DESC LIMIT 1");
+    int rc = last_run.Prepare(db_, "SELECT pass, ended IS NOT NULL AND left = 0, CASE WHEN ended IS NULL THEN -1 ELSE left END"
+                                   " FROM progress_runs ORDER BY run DESC LIMIT 1");
     if (rc == SQLITE_OK) rc = last_run.Step();
     if (rc == SQLITE_ROW) {
       progress->pass = last_run.Text(0);
       progress->complete = last_run.Int(1) != 0;
+      progress->left = last_run.Int(2);
     }
     last_run.Reset();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql(rc);

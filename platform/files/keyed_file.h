@@ -115,6 +115,7 @@ class KeyedFile {
     std::string pass;    // the pass's name (when it started: "2026-12-10 19:30:14.12"); empty: none
     int64_t marked = 0;  // records marked done
     bool complete = false;  // its last run walked the whole file and left none undone
+    int64_t left = -1;      // the records its last run left undone; -1 when that run did not end
   };
   int ReadProgress(Progress* progress);
   // Opens a run of the pass `pass` and commits it at once (32 when another station holds

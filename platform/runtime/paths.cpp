@@ -53,4 +53,9 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
+std::string FileNameOf(std::string_view path) {
+  const size_t separator = path.find_last_of("/\\");
+  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
 }  // namespace runtime

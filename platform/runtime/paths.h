@@ -41,4 +41,7 @@ std::filesystem::path PathOf(std::string_view utf8);
 // empty or all-blank folder gives the separator and the name, as the suite's paths do.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// The last component of a path, after its last separator ("/" or "\\"): "IVPROSER.VQF".
+std::string FileNameOf(std::string_view path);
+
 }  // namespace runtime

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -30,12 +31,14 @@
 #undef Yield
 
 #include "platform/runtime/cp1252.h"
+#include "platform/ui/text_wrap.h"
 #include "platform/ui/window.h"
 
 namespace ui {
 namespace {
 
 constexpr int kMargin = 10;
+constexpr int kMessageWidth = 640;  // the widest a message box gets
 constexpr std::chrono::milliseconds kYieldInterval{20};
 constexpr int kRowHeight = 26;
 constexpr int kStatusHeight = 22;
@@ -531,10 +534,17 @@ void FltkBackend::Poll(Window& /*window*/) {
 
 int FltkBackend::Message(const MessageBox& box) {
   fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
-  int text_w = 0, text_h = 0;
-  fl_measure(box.text.c_str(), text_w, text_h, 0);
   const int icon_w = box.icon == Icon::None ? 0 : 50;
   const int buttons_w = static_cast<int>(box.buttons.size()) * 100;
+  // A box at most kMessageWidth wide, and within the screen on a smaller one: the text is
+  // broken into lines that fit, so that its end and every button stay on the screen.
+  const int max_w = std::min(kMessageWidth, Fl::w() - 2 * kMargin);
+  const int text_max_w = std::max(100, max_w - 2 * kMargin - 10 - icon_w);
+  const std::string lines = WrapText(box.text, text_max_w, [](std::string_view piece) {
+    return static_cast<int>(std::ceil(fl_width(piece.data(), static_cast<int>(piece.size()))));
+  });
+  int text_w = 0, text_h = 0;
+  fl_measure(lines.c_str(), text_w, text_h, 0);
   const int w = std::max(buttons_w, icon_w + text_w) + 2 * kMargin + 10;
   const int h = std::max(text_h, 40) + 3 * kMargin + 30;
 
@@ -549,7 +559,7 @@ int FltkBackend::Message(const MessageBox& box) {
   }
   auto* text = new PlainText(kMargin + icon_w, kMargin, w - 2 * kMargin - icon_w, std::max(text_h, 40));
   text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
-  text->text(box.text);
+  text->text(lines);
   int answer = 0;
   std::vector<Fl_Button*> buttons;
   int x = w - kMargin - buttons_w + 10;
@@ -572,7 +582,9 @@ int FltkBackend::Message(const MessageBox& box) {
   const Fl_Window* front = Fl::first_window();
   const int fx = front ? front->x() : 0, fy = front ? front->y() : 0;
   const int fw = front ? front->w() : Fl::w(), fh = front ? front->h() : Fl::h();
-  dialog.position(fx + std::max(0, (fw - w) / 2), fy + std::max(0, (fh - h) / 3));
+  const int x0 = std::clamp(fx + (fw - w) / 2, 0, std::max(0, Fl::w() - w));
+  const int y0 = std::clamp(fy + (fh - h) / 3, 0, std::max(0, Fl::h() - h));
+  dialog.position(x0, y0);
   dialog.set_modal();
   dialog.show();
   if (!buttons.empty()) buttons[box.default_button - 1]->take_focus();
