@@ -684,8 +684,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "que solo puede leerse",
                    "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
         StartFault{"RowMissingFromIndex", {}, "", StartFault::kRowMissingFromIndex,
-                   "El archivo PATH está dañado: no pasó la comprobación de integridad (row 3 missing from index "
-                   "records_key1)",
+                   "El archivo PATH está dañado: no pasó la comprobación de integridad (el índice records_key1 "
+                   "tiene 4 entradas y la tabla 5 registros)",
                    "**** Quedaron sin convertir registros de Movbanco, que no pudieron contarse; repare el archivo y "
                    "ejecute el proceso otra vez"},
         StartFault{"HeldWithReadersKeptOut", {}, "exclusive", StartFault::kNone,
@@ -771,6 +771,26 @@ TEST_F(LoginSession, FromLoginThroughTheConversion) {
   EXPECT_EQ(AmountText(parameters.data(), FACTORCONVERSION), "100000");
   EXPECT_EQ(runtime::ReadCStringField(parameters.data() + NOMBREMONEDA.offset, NOMBREMONEDA.size), "BsS");
 }
+
+// The whole program in a child process (under the sanitizer build, any fault of memory ends
+// it with a report and a failing exit code): a write of the run to the table's file or its
+// journal fails with an I/O error, then the conversion window is closed and the program left
+// through its exit question.
+class FailedWriteThenExit : public LoginSession, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FailedWriteThenExit, TheProgramEndsWhole) {
+  Grow(Table::DetMovML, 2000);  // its writes span many commits
+  Child program({"program", dir_.string(), "write-error", GetParam(), "50"});
+  EXPECT_EQ(program.Wait(), 0);
+  const std::string log = ReadWholeFile(dir_ / "Dinarvex" / "CopiasREC" / "ReconverPROC.log");
+  EXPECT_NE(log.find("\r\n**** Ha ocurrido un error para detalles de movimientos: "), std::string::npos);
+  EXPECT_NE(log.find("\r\n*** Fin del Procesamiento "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FailedWriteThenExit, ::testing::Values("DCDETALL.VQF", "DCDETALL.VQF-journal"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).ends_with("journal") ? "Journal" : "File";
+                         });
 
 TEST(ConversionProgress, ClientsShowCAndSuppliersP) {
   const ConvertedTable& clients = ConvertedTables()[12];

@@ -471,7 +471,7 @@ TEST_F(KeyedFileFaultsTest, IntegrityCheckFindsWhatTheOpenLetsThrough) {
              "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = 'CREATE UNIQUE INDEX records_key3 ON "
              "records (key3)' WHERE name = 'records_key3';");
        },
-       "row 4 missing from index records_key3"},
+       "el índice records_key3 tiene 4 entradas y la tabla 5 registros"},
       {"page that does not parse", [&] { smash_root_of("records_key2"); }, "btreeInitPage() returns error code 11)"},
   };
   for (const auto& c : cases) {
