@@ -445,16 +445,14 @@ TEST_F(KeyedFileFaultsTest, IntegrityCheckFindsWhatTheOpenLetsThrough) {
   const auto smash_root_of = [this](const char* index) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    Statement root;
-    ASSERT_EQ(root.Prepare(db, std::string("SELECT rootpage FROM sqlite_master WHERE name = '") + index + "'"), SQLITE_OK);
-    ASSERT_EQ(root.Step(), SQLITE_ROW);
-    const int64_t page = root.Int(0);
-    root.Reset();
-    Statement size;
-    ASSERT_EQ(size.Prepare(db, "PRAGMA page_size"), SQLITE_OK);
-    ASSERT_EQ(size.Step(), SQLITE_ROW);
-    const int64_t page_size = size.Int(0);
-    size.Reset();
+    const auto number = [db](const std::string& sql) {
+      Statement s;
+      EXPECT_EQ(s.Prepare(db, sql), SQLITE_OK);
+      EXPECT_EQ(s.Step(), SQLITE_ROW);
+      return s.Int(0);
+    };
+    const int64_t page = number(std::string("SELECT rootpage FROM sqlite_master WHERE name = '") + index + "'");
+    const int64_t page_size = number("PRAGMA page_size");
     sqlite3_close(db);
     std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp((page - 1) * page_size);
