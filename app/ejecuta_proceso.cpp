@@ -111,29 +111,44 @@ class ConversionRun {
     const catalogue::Table table = t.key.table;
     files::KeyedFile& file = *catalogue::FileOf(table);
     uint8_t* record = catalogue::RecordOf(table);
-    // A file that cannot be opened is reported and counts as empty. The walk starts at the
-    // start of the key, so that no record sorts below where it begins.
+    // A table without a file is an empty table. A file that cannot be opened otherwise
+    // (held by another station, damaged, of another layout) is left for a later run.
     if (file.Open(catalogue::DiskName(table), files::kReadWriteDenyNone) != files::kNoError) {
       FileError(t, file);
-      ArchivoVacio();
+      if (file.Code() == files::kFileNotFound || file.Code() == files::kPathNotFound) {
+        ArchivoVacio();
+      } else {
+        LeftUncounted(t, kConvertedLater);
+      }
       return;
     }
-    // A table that another station keeps in a write is found here, once, and left for a
-    // later run: each of its writes would otherwise wait for that station in vain.
+    // A damaged file is found before anything is written into it: a walk by one key could
+    // miss a row that its index lacks, or stop at a page that does not parse.
+    if (file.CheckIntegrity() != files::kNoError) {
+      FileError(t, file);
+      LeftUncounted(t, "; repare el archivo y ejecute el proceso otra vez");
+      file.Close();
+      return;
+    }
+    // A table that another station keeps in a write, or that cannot be written at all (a
+    // full disk, a file only to be read), is found here, once, and left for a later run:
+    // each of its writes would otherwise wait or fail in vain.
     if (file.CheckNotHeldByAnotherStation() != files::kNoError || file.BeginProgress(kind_.pass) != files::kNoError) {
       FileError(t, file);
       CountLeft(t, file);
       if (file.Close() != files::kNoError) FileError(t, file);
       return;
     }
-    int count = 0;
+    // The walk starts at the start of the key, so that no record sorts below where it
+    // begins; a table counts as empty only when the walk reached its end.
+    bool empty = false;
     if (file.SetStart(t.key.index) == files::kNoError) {
-      count = ConvertRecords(t, file, record);
+      empty = ConvertRecords(t, file, record) == 0 && file.Code() == files::kNoError;
     } else {
       FileError(t, file);
     }
     CountLeft(t, file);
-    if (count == 0) ArchivoVacio();
+    if (empty) ArchivoVacio();
     if (file.Close() != files::kNoError) FileError(t, file);
   }
 
@@ -203,9 +218,15 @@ class ConversionRun {
       left_lines_.push_back("**** Quedaron sin convertir " + std::to_string(left) + " registros de " + label +
                             kConvertedLater);
     } else if (left < 0) {
-      left_lines_.push_back("**** Quedaron sin convertir registros de " + label + ", que no pudieron contarse" +
-                            kConvertedLater);
+      LeftUncounted(t, kConvertedLater);
     }
+  }
+
+  // The line for the end of the log of a table whose unconverted records are not known,
+  // with what to do about them.
+  void LeftUncounted(const ConvertedTable& t, std::string_view next_step) {
+    left_lines_.push_back("**** Quedaron sin convertir registros de " + std::string(catalogue::Def(t.key.table).label) +
+                          ", que no pudieron contarse" + std::string(next_step));
   }
 
   // A failed open, positioning, read or close: the table's error prefix and the file

@@ -28,6 +28,7 @@
 #include "platform/files/fault_vfs.h"
 #include "platform/files/test_process.h"
 #include "platform/library/field_value.h"
+#include "platform/runtime/cp1252.h"
 #include "platform/runtime/decimal.h"
 #include "platform/runtime/text.h"
 #include "platform/ui/headless/headless_backend.h"
@@ -621,6 +622,112 @@ TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConv
   ContinueAndExpectEverythingConverted({UnfinishedLine(11, kNotYet)});
 }
 
+// A table file that the run cannot write, or must not trust, at the table's start.
+struct StartFault {
+  const char* name;
+  // Run in the child's file system layer: the fault's kind, the end of the path it
+  // strikes, and which call (0: every one).
+  std::vector<std::string> child_fault;
+  const char* holder;  // a station's hold on the file during the run ("", "exclusive")
+  enum Damage { kNone, kHeaderWriteVersion, kRowMissingFromIndex } damage;
+  std::string cause;  // the error line after the table's prefix; PATH stands for the file
+  std::string left;   // the table's line before the end line
+};
+
+class UnwritableAtStart : public ConversionSuite, public ::testing::WithParamInterface<StartFault> {
+ protected:
+  // The record 3 left out of the index of the run's key, so that a walk by that key would
+  // never meet it: the index is built again without it and declared as it was.
+  static void DropFromRunsIndex(const ConvertedTable& t) {
+    const std::string index = "records_key" + std::to_string(t.key.index + 1);
+    const std::string declared = "CREATE UNIQUE INDEX " + index + " ON records (key" + std::to_string(t.key.index + 1) + ")";
+    Sql(t.key.table, ("DROP INDEX " + index + "; " + declared + " WHERE id <> 3; PRAGMA writable_schema = ON; " +
+                      "UPDATE sqlite_master SET sql = '" + declared + "' WHERE name = '" + index + "';")
+                         .c_str());
+  }
+  // Byte 18 of the header, the format version a writer must know.
+  static void SetWriteVersion(Table table, char version) {
+    std::fstream file(catalogue::DiskName(table), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(18);
+    file.put(version);
+  }
+  // The run's log file as lines of text.
+  std::vector<std::string> LogFileLines() {
+    const std::string log = runtime::Cp1252ToUtf8(ReadWholeFile(dir_ / "CopiasREC" / "ReconverPROC.log"));
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(log.substr(start, end - start));
+    }
+    return lines;
+  }
+};
+
+// The run in a child process (under the sanitizer build, any fault of memory ends it with
+// a report and a failing exit code): the table gets one line naming its file and the cause,
+// nothing is written into it, the other tables convert, and once the cause is gone the
+// continued run converts the rest exactly once.
+TEST_P(UnwritableAtStart, OneLineAndTheContinuedRunConvertsTheRest) {
+  const StartFault& fault = GetParam();
+  const ConvertedTable& t = ConvertedTables()[11];
+  ASSERT_EQ(t.key.table, Table::Movbanco);
+  const std::string path = catalogue::DiskName(t.key.table);
+  if (fault.damage == StartFault::kHeaderWriteVersion) SetWriteVersion(t.key.table, 3);
+  if (fault.damage == StartFault::kRowMissingFromIndex) DropFromRunsIndex(t);
+  std::optional<Child> station;
+  if (*fault.holder != 0) {
+    station.emplace(std::vector<std::string>{"hold", path, fault.holder});
+    ASSERT_EQ(station->ReadLine(), "held");
+  }
+  std::vector<std::string> args{"run", dir_.string(), "end"};
+  args.insert(args.end(), fault.child_fault.begin(), fault.child_fault.end());
+  for (std::string& arg : args) {
+    if (arg.starts_with("PATH")) arg = path + arg.substr(4);
+  }
+  Child run(args);
+  ASSERT_EQ(run.Wait(), 0);
+  if (station) station->Kill();
+
+  std::string cause = fault.cause;
+  cause.replace(cause.find("PATH"), 4, path);
+  const std::vector<std::string> log = LogFileLines();
+  const auto header = std::find(log.begin(), log.end(), t.header);
+  ASSERT_LT(header + 2, log.end());
+  EXPECT_EQ(header[1], t.error_prefix + cause);
+  EXPECT_EQ(header[2], ConvertedTables()[12].header);
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], fault.left);
+  EXPECT_THAT(log.back(), StartsWith("*** Fin del Procesamiento "));
+
+  if (fault.damage == StartFault::kHeaderWriteVersion) SetWriteVersion(t.key.table, 1);
+  if (fault.damage == StartFault::kRowMissingFromIndex) Sql(t.key.table, "REINDEX");
+  ExpectUntouched(t);
+  ContinueAndExpectEverythingConverted();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, UnwritableAtStart,
+    ::testing::Values(
+        StartFault{"FullDisk", {"full-disk", "PATH-journal", "0"}, "", StartFault::kNone,
+                   "No queda espacio en el disco del archivo PATH (database or disk is full)",
+                   "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
+        StartFault{"ReadOnlyFile", {"read-only", "PATH", "0"}, "", StartFault::kNone,
+                   "El sistema solo permite leer el archivo PATH; no puede escribirse en él",
+                   "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
+        StartFault{"HeaderRefusesWriters", {}, "", StartFault::kHeaderWriteVersion,
+                   "El archivo PATH no admite escritura: su cabecera declara una versión de formato más nueva, con la "
+                   "que solo puede leerse",
+                   "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
+        StartFault{"RowMissingFromIndex", {}, "", StartFault::kRowMissingFromIndex,
+                   "El archivo PATH está dañado: no pasó la comprobación de integridad (el índice records_key1 "
+                   "tiene 4 entradas y la tabla 5 registros)",
+                   "**** Quedaron sin convertir registros de Movbanco, que no pudieron contarse; repare el archivo y "
+                   "ejecute el proceso otra vez"},
+        StartFault{"HeldWithReadersKeptOut", {}, "exclusive", StartFault::kNone,
+                   "El archivo PATH está tomado por otra estación, que lo mantiene en una escritura",
+                   "**** Quedaron sin convertir registros de Movbanco, que no pudieron contarse; al ejecutar el "
+                   "proceso otra vez se convertirán"}),
+    [](const ::testing::TestParamInfo<StartFault>& info) { return std::string(info.param.name); });
+
 enum class ParametersFault { kMissingRecord, kRefusedWrite, kFailedCommit };
 
 class FailedParameters : public ConversionSuite, public ::testing::WithParamInterface<ParametersFault> {};
@@ -726,6 +833,26 @@ TEST_F(LoginSession, DemoSuiteHoldsAmountsToConvertInEveryTable) {
   EXPECT_EQ(RunProgram(&Main), 0);
   EXPECT_THAT(Log(), ::testing::ElementsAreArray(CleanLog({})));
 }
+
+// The whole program in a child process (under the sanitizer build, any fault of memory ends
+// it with a report and a failing exit code): a write of the run to the table's file or its
+// journal fails with an I/O error, then the conversion window is closed and the program left
+// through its exit question.
+class FailedWriteThenExit : public LoginSession, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FailedWriteThenExit, TheProgramEndsWhole) {
+  Grow(Table::DetMovML, 2000);  // its writes span many commits
+  Child program({"program", dir_.string(), "write-error", GetParam(), "50"});
+  EXPECT_EQ(program.Wait(), 0);
+  const std::string log = ReadWholeFile(dir_ / "Dinarvex" / "CopiasREC" / "ReconverPROC.log");
+  EXPECT_NE(log.find("\r\n**** Ha ocurrido un error para detalles de movimientos: "), std::string::npos);
+  EXPECT_NE(log.find("\r\n*** Fin del Procesamiento "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FailedWriteThenExit, ::testing::Values("DCDETALL.VQF", "DCDETALL.VQF-journal"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).ends_with("journal") ? "Journal" : "File";
+                         });
 
 TEST(ConversionProgress, ClientsShowCAndSuppliersP) {
   const ConvertedTable& clients = ConvertedTables()[12];

@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Another station's write that keeps readers out of the file.
 class Station : public files::test::TestProcess {
  public:
-  explicit Station(const fs::path& file) : TestProcess(CONVERSION_CHILD, {"hold", file.string(), "EXCLUSIVE"}) {}
+  explicit Station(const fs::path& file) : TestProcess(CONVERSION_CHILD, {"hold", file.string(), "exclusive"}) {}
 };
 
 // A users table another station holds is said so at login, with its file, never taken

@@ -36,13 +36,16 @@ struct State {
   std::string suffix;                     // guarded by mutex
   FaultVfs::Fault fault = FaultVfs::Fault::kNone;  // guarded by mutex
   int spared = 0;                         // guarded by mutex
+  int nth = 0;                            // guarded by mutex: FailNth's call; 0 for every one
+  int seen = 0;                           // guarded by mutex: the calls counted towards it
   uint64_t call = 1;                      // guarded by mutex: numbers the Fail calls from 2
   std::atomic<int> journal_deletes{0};
   std::atomic<int> synced_journal_deletes{0};
 
   bool Hits(File* file, FaultVfs::Fault wanted) {
     std::lock_guard lock(mutex);
-    return fault == wanted && file->spared_in != call && EndsWith(file->name, suffix);
+    if (fault != wanted || file->spared_in == call || !EndsWith(file->name, suffix)) return false;
+    return nth == 0 || ++seen == nth;
   }
 };
 State* state = nullptr;
@@ -101,6 +104,12 @@ const sqlite3_io_methods kMethods = {
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* out_flags) {
   File* file = Of(f);
   file->base.pMethods = nullptr;
+  {
+    std::lock_guard lock(state->mutex);
+    if (state->fault == FaultVfs::Fault::kReadOnly && EndsWith(name, state->suffix)) {
+      flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
+    }
+  }
   const int rc = state->base->xOpen(state->base, name, file->Real(), flags, out_flags);
   if (rc != SQLITE_OK) return rc;
   file->name = name;
@@ -150,7 +159,15 @@ void FaultVfs::Fail(const std::string& suffix, Fault fault, int spared) {
   state->suffix = suffix;
   state->fault = fault;
   state->spared = spared;
+  state->nth = 0;
+  state->seen = 0;
   ++state->call;
+}
+
+void FaultVfs::FailNth(const std::string& suffix, Fault fault, int nth) {
+  Fail(suffix, fault);
+  std::lock_guard lock(state->mutex);
+  state->nth = nth;
 }
 
 int FaultVfs::journal_deletes() const { return state->journal_deletes; }

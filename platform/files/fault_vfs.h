@@ -25,11 +25,16 @@ class FaultVfs {
     kSyncError,    // syncs fail with an I/O error: a commit that reaches one fails
     kReadError,    // reads fail with an I/O error
     kStallWrite,   // a write prints "stalled" and never returns
+    kReadOnly,     // the file opens for reading only, as one the system lets this process
+                   // only read (SQLite then refuses every write to it)
   };
   // From now on the files whose path ends with `suffix` meet `fault`, already open ones
   // included, but for the first `spared` of them opened from now on (a journal lives for
   // one commit, so sparing journals spares commits).
   void Fail(const std::string& suffix, Fault fault, int spared = 0);
+  // As Fail, but of the calls that `fault` concerns (writes; syncs for kSyncError, reads
+  // for kReadError) on those files, counted from now on, only the nth fails.
+  void FailNth(const std::string& suffix, Fault fault, int nth);
   void Clear() { Fail({}, Fault::kNone); }
 
   // Journal deletions seen, and how many of them synced the folder afterwards.

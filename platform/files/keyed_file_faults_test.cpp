@@ -5,14 +5,18 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/files/errors.h"
 #include "platform/files/fault_vfs.h"
 #include "platform/files/keyed_file.h"
+#include "platform/files/sqlite_statement.h"
 #include "platform/files/test_table.h"
 
 namespace files {
@@ -29,6 +33,12 @@ class KeyedFileFaultsTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     path_ = (dir_ / "TABLA.VQF").string();
+    WriteFiveRecords();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // The file anew: records 1 to 5, amounts 0.
+  void WriteFiveRecords() {
     Table t;
     ASSERT_EQ(t.file.Create(path_), 0) << t.file.Detail();
     ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
@@ -38,7 +48,6 @@ class KeyedFileFaultsTest : public ::testing::Test {
     }
     ASSERT_EQ(t.file.Close(), 0);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // The amount byte of every record, in code order.
   std::vector<int> Amounts() {
@@ -334,19 +343,152 @@ TEST_F(KeyedFileFaultsTest, DamagedRecordIsSteppedOverAndTheGroupStays) {
   EXPECT_EQ(Amounts(), (std::vector<int>{4, 4, 4, 4}));
 }
 
+// A station in a write keeps other writers out, and with an exclusive lock readers too, so
+// that the open itself cannot read the file: either way it is named as held, never as WAL.
 TEST_F(KeyedFileFaultsTest, StationHoldingTheFileIsFoundInOneAttempt) {
-  sqlite3* station = nullptr;
-  ASSERT_EQ(sqlite3_open(path_.c_str(), &station), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(station, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  Table t;
-  ASSERT_EQ(t.file.Open(path_), 0);
-  EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
-  EXPECT_NE(t.file.Detail().find(path_), std::string::npos) << t.file.Detail();
-  EXPECT_NE(t.file.Detail().find("otra estación"), std::string::npos) << t.file.Detail();
-  sqlite3_exec(station, "COMMIT", nullptr, nullptr, nullptr);
-  sqlite3_close(station);
-  EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), 0) << t.file.Detail();
-  EXPECT_EQ(t.file.Close(), 0);
+  for (const char* hold : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
+    SCOPED_TRACE(hold);
+    sqlite3* station = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &station), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(station, hold, nullptr, nullptr, nullptr), SQLITE_OK);
+    Table t;
+    const bool readers_kept_out = std::string(hold) == "BEGIN EXCLUSIVE";
+    EXPECT_EQ(t.file.Open(path_), readers_kept_out ? kFileLocked : kNoError) << t.file.Detail();
+    if (!readers_kept_out) EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
+    EXPECT_EQ(t.file.Detail(), "El archivo " + path_ + " está tomado por otra estación, que lo mantiene en una escritura");
+    sqlite3_exec(station, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(station);
+    if (readers_kept_out) ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.Close(), 0);
+  }
+}
+
+// A statement whose Prepare failed, or that was never prepared, answers every call
+// harmlessly: the failure paths that reset or read it cannot crash.
+TEST(StatementTest, UnpreparedStatementIsHarmless) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  Statement never, failed;
+  EXPECT_NE(failed.Prepare(db, "SELECT FROM nowhere"), SQLITE_OK);
+  for (Statement* s : {&never, &failed}) {
+    EXPECT_FALSE(s->Prepared());
+    s->Bind(1, int64_t{7});
+    s->Bind(2, std::string("x"));
+    s->BindText(3, "y");
+    EXPECT_EQ(s->Step(), SQLITE_MISUSE);
+    EXPECT_EQ(s->Int(0), 0);
+    EXPECT_TRUE(s->Text(0).empty());
+    EXPECT_TRUE(s->Blob(0).empty());
+    s->Reset();
+  }
+  sqlite3_close(db);
+}
+
+// The left-over count of a run's end, whichever write or sync of the table or its journal
+// fails in the run's last group: it is what the file holds once the group's fate is known
+// (or unknown, -1), never the count made inside a group that was then lost.
+TEST_F(KeyedFileFaultsTest, LeftOverCountIsWhatTheFileHoldsWhateverFails) {
+  using Fault = test::FaultVfs::Fault;
+  const struct {
+    std::string suffix;
+    Fault fault;
+    const char* name;
+  } faults[] = {{"-journal", Fault::kFullDisk, "a full disk"}, {"-journal", Fault::kWriteError, "a write error"},
+                {"", Fault::kWriteError, "a write error"},     {"-journal", Fault::kSyncError, "a sync error"},
+                {"", Fault::kSyncError, "a sync error"}};
+  for (const auto& [suffix, fault, name] : faults) {
+    bool failed = true;
+    for (int nth = 1; failed; ++nth) {
+      SCOPED_TRACE("call " + std::to_string(nth) + " on TABLA.VQF" + suffix + " meets " + name);
+      WriteFiveRecords();
+      test::FaultVfs vfs;
+      Table t;
+      ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+      ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
+      vfs.FailNth(path_ + suffix, fault, nth);
+      failed = false;
+      t.file.SetStart(test::kCode);
+      while (!t.file.Eof()) {
+        if (t.file.Next() != 0) {
+          failed = true;
+          if (t.file.PositionKnown()) continue;
+          break;
+        }
+        t.Amount() = 5;
+        failed = t.file.Put() != 0 || failed;
+      }
+      failed = t.file.Code() != 0 || failed;
+      int64_t left = -2;
+      failed = t.file.EndProgress(&left) != 0 || failed;
+      failed = t.file.Close() != 0 || failed;
+      vfs.Clear();
+      const std::vector<int> amounts = Amounts();
+      const auto unconverted = static_cast<int64_t>(std::count(amounts.begin(), amounts.end(), 0));
+      ASSERT_EQ(amounts.size(), 5u);
+      EXPECT_TRUE(left == unconverted || left == -1) << left << " left, " << unconverted << " unconverted";
+      ASSERT_LT(nth, 200);
+    }
+  }
+}
+
+// The check at a table's start finds what the open does not look for: a row that an index
+// lacks (a walk by that key would never meet it) and a page that does not parse. The
+// instance then refuses to write, and the file stays as it was.
+TEST_F(KeyedFileFaultsTest, IntegrityCheckFindsWhatTheOpenLetsThrough) {
+  {
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    EXPECT_EQ(t.file.CheckIntegrity(), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.Close(), 0);
+  }
+  const auto smash_root_of = [this](const char* index) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+    const auto number = [db](const std::string& sql) {
+      Statement s;
+      EXPECT_EQ(s.Prepare(db, sql), SQLITE_OK);
+      EXPECT_EQ(s.Step(), SQLITE_ROW);
+      return s.Int(0);
+    };
+    const int64_t page = number(std::string("SELECT rootpage FROM sqlite_master WHERE name = '") + index + "'");
+    const int64_t page_size = number("PRAGMA page_size");
+    sqlite3_close(db);
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp((page - 1) * page_size);
+    f << std::string(12, '\x5A');
+  };
+  const struct {
+    const char* name;
+    std::function<void()> damage;
+    const char* finding;
+  } cases[] = {
+      {"row missing from an index",
+       [this] {
+         Sql("DROP INDEX records_key3; CREATE UNIQUE INDEX records_key3 ON records (key3) WHERE id <> 4;"
+             "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = 'CREATE UNIQUE INDEX records_key3 ON "
+             "records (key3)' WHERE name = 'records_key3';");
+       },
+       "el índice records_key3 tiene 4 entradas y la tabla 5 registros"},
+      {"page that does not parse", [&] { smash_root_of("records_key2"); }, "btreeInitPage() returns error code 11)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFiveRecords();
+    c.damage();
+    const auto before = std::filesystem::file_size(path_);
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.CheckIntegrity(), kFileSystemError);
+    EXPECT_EQ(t.file.Detail().rfind("El archivo " + path_ + " está dañado: no pasó la comprobación de integridad (", 0), 0u)
+        << t.file.Detail();
+    EXPECT_NE(t.file.Detail().find(c.finding), std::string::npos) << t.file.Detail();
+    EXPECT_EQ(t.file.Detail().find('\n'), std::string::npos) << t.file.Detail();
+    EXPECT_EQ(t.file.BeginProgress("pasada"), kFileSystemError);
+    EXPECT_EQ(t.file.Close(), 0);
+    EXPECT_EQ(std::filesystem::file_size(path_), before);
+    EXPECT_FALSE(std::filesystem::exists(path_ + "-journal"));
+  }
 }
 
 }  // namespace

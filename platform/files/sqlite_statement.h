@@ -1,5 +1,8 @@
 // A prepared SQLite statement that resets itself after use, so that no read cursor stays
 // open between calls (an open cursor would hold the file's shared lock and block commits).
+// A statement whose Prepare failed (or that was never prepared) is harmless: Step returns
+// SQLITE_MISUSE, the columns read as empty, and the rest does nothing, so that a failure
+// path that resets or reads it cannot crash.
 #pragma once
 
 #include <sqlite3.h>
@@ -26,30 +29,35 @@ class Statement {
   bool Prepared() const { return stmt_ != nullptr; }
 
   // Bound values are copied only where the caller's bytes may not outlive the step.
-  void Bind(int index, int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
+  void Bind(int index, int64_t value) {
+    if (stmt_ != nullptr) sqlite3_bind_int64(stmt_, index, value);
+  }
   void Bind(int index, const void* data, size_t size) {
-    sqlite3_bind_blob64(stmt_, index, data, size, SQLITE_STATIC);
+    if (stmt_ != nullptr) sqlite3_bind_blob64(stmt_, index, data, size, SQLITE_STATIC);
   }
   void Bind(int index, const std::string& bytes) { Bind(index, bytes.data(), bytes.size()); }
   void BindText(int index, std::string_view text) {
-    sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    if (stmt_ != nullptr) sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
   }
 
   // SQLITE_ROW, SQLITE_DONE or an error code.
-  int Step() { return sqlite3_step(stmt_); }
+  int Step() { return stmt_ != nullptr ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
   void Reset() {
+    if (stmt_ == nullptr) return;
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
   }
 
-  int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+  int64_t Int(int column) const { return stmt_ != nullptr ? sqlite3_column_int64(stmt_, column) : 0; }
   std::string_view Text(int column) const {
+    if (stmt_ == nullptr) return {};
     const unsigned char* text = sqlite3_column_text(stmt_, column);
     return text == nullptr ? std::string_view()
                            : std::string_view(reinterpret_cast<const char*>(text),
                                               static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
   }
   std::string_view Blob(int column) const {
+    if (stmt_ == nullptr) return {};
     const void* blob = sqlite3_column_blob(stmt_, column);
     return blob == nullptr ? std::string_view()
                            : std::string_view(static_cast<const char*>(blob),
