@@ -13,7 +13,7 @@ namespace files {
 
 class FlatFile {
  public:
-  // `record` holds `record_length` bytes and outlives this object.
+  // `record` holds `record_length` bytes and outlives this object, as `env` does.
   FlatFile(uint32_t record_length, uint8_t* record, Env* env = Env::Default());
   ~FlatFile();
   FlatFile(const FlatFile&) = delete;

@@ -22,8 +22,9 @@ enum OpenMode : int {
 class KeyedFile {
  public:
   // `record` holds layout.length bytes; `memos` one buffer per memo of the layout, each of
-  // the memo's size. Both outlive this object, and so does `env`, which the file's lock
-  // file and the calls around SQLite's go through.
+  // the memo's size. Both outlive this object, and so does `env`: the file's lock file and
+  // the file-system calls beside SQLite's own (size, identity, moving a new file into
+  // place) go through it.
   KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos = {},
             Env* env = Env::Default());
   ~KeyedFile();

@@ -13,6 +13,7 @@ namespace files {
 
 class LineFile {
  public:
+  // `env` outlives this object.
   explicit LineFile(Env* env = Env::Default()) : env_(env) {}
   ~LineFile();
   LineFile(const LineFile&) = delete;
