@@ -11,6 +11,7 @@
 
 namespace files::test {
 
+// Outlives the files it opens.
 class FaultEnv final : public Env {
  public:
   FaultEnv() = default;
@@ -34,6 +35,7 @@ class FaultEnv final : public Env {
   // The platform's error number for an I/O error, which the failed calls report.
   static int InjectedError();
 
+  // True when a call that `fault` fails is now to fail on `path`.
   bool Hits(const std::string& path, Fault fault) const;
 
   int OpenFile(const std::string& path, bool create, std::unique_ptr<File>* file, int* system_error) override;
