@@ -31,7 +31,7 @@ void RegisterOpenGroup(CommitGroupOwner* owner);
 void UnregisterOpenGroup(CommitGroupOwner* owner);
 
 // Which file an open file is, whatever name it was opened by: the device and inode on
-// POSIX, the volume serial number and file index on Windows (os_file.h).
+// POSIX, the volume serial number and file index on Windows (env.h).
 struct FileIdentity {
   uint64_t volume;
   uint64_t file;

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "platform/files/errors.h"
-#include "platform/files/os_file.h"
 #include "platform/runtime/paths.h"
 
 namespace files {
@@ -25,20 +24,20 @@ bool Exists(const std::string& path) {
 
 bool IsOpenByAnotherStation(const std::string& path) {
   // Every opener creates the lock file first: without one, nobody has the file open.
-  OsFile lock_file;
-  if (lock_file.Open(LockFileOf(path), false) != kNoError) return false;
-  return !lock_file.SoleShareFree();
+  std::unique_ptr<File> lock_file;
+  if (Env::Default()->OpenFile(LockFileOf(path), false, &lock_file, nullptr) != kNoError) return false;
+  return !lock_file->SoleShareFree();
 }
 
-FileHold::FileHold() = default;
+FileHold::FileHold(Env* env) : env_(env) {}
 FileHold::~FileHold() = default;
 FileHold::FileHold(FileHold&& other) noexcept = default;
 FileHold& FileHold::operator=(FileHold&& other) noexcept = default;
 
 int FileHold::Take(const std::string& path) {
   Release();
-  auto lock_file = std::make_unique<OsFile>();
-  if (const int rc = lock_file->Open(LockFileOf(path), true); rc != kNoError) return rc;
+  std::unique_ptr<File> lock_file;
+  if (const int rc = env_->OpenLockFile(LockFileOf(path), &lock_file, nullptr); rc != kNoError) return rc;
   if (const int rc = lock_file->TakeSoleShare(); rc != kNoError) return rc;
   lock_file_ = std::move(lock_file);
   return kNoError;

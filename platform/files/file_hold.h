@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-namespace files {
+#include "platform/files/env.h"
 
-class OsFile;
+namespace files {
 
 // True when any opener of the record layer holds the file at `path` open: another
 // station, another process of this one, or another instance in this process. It asks the
@@ -21,18 +21,19 @@ bool IsOpenByAnotherStation(const std::string& path);
 // destruction; the operating system drops it when the holder dies.
 class FileHold {
  public:
-  FileHold();
+  explicit FileHold(Env* env = Env::Default());
   ~FileHold();
   FileHold(FileHold&& other) noexcept;
   FileHold& operator=(FileHold&& other) noexcept;
 
   // 0 once held; 5 when another opener has the file open; the code of a lock file that
-  // cannot be opened otherwise. The file itself need not exist yet.
+  // cannot be opened or locked otherwise. The file itself need not exist yet.
   int Take(const std::string& path);
   void Release();
 
  private:
-  std::unique_ptr<OsFile> lock_file_;  // open while the hold lasts
+  Env* env_;
+  std::unique_ptr<File> lock_file_;  // open while the hold lasts
 };
 
 // Brings a held file to its last committed state when a writer that died left its journal

@@ -3,17 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/files/os_file.h"
+#include "platform/files/env.h"
 
 namespace files {
 
 class FlatFile {
  public:
-  // `record` holds `record_length` bytes and outlives this object.
-  FlatFile(uint32_t record_length, uint8_t* record);
+  // `record` holds `record_length` bytes and outlives this object, as `env` does.
+  FlatFile(uint32_t record_length, uint8_t* record, Env* env = Env::Default());
   ~FlatFile();
   FlatFile(const FlatFile&) = delete;
   FlatFile& operator=(const FlatFile&) = delete;
@@ -22,7 +23,7 @@ class FlatFile {
   int Create(std::string_view path);  // a new empty file; an existing one is replaced
   int Open(std::string_view path, int mode);  // the modes of KeyedFile
   int Close();
-  bool IsOpen() const { return file_.IsOpen(); }
+  bool IsOpen() const { return file_ != nullptr; }
 
   int Get(int64_t number);  // record `number` into the buffer; 35 when there is none
   int Put(int64_t number);  // the buffer over record `number`; 35 when there is none
@@ -40,7 +41,8 @@ class FlatFile {
 
   const uint32_t length_;
   uint8_t* const record_;
-  OsFile file_;
+  Env* const env_;
+  std::unique_ptr<File> file_;
   int code_ = 0;
   std::string path_;
 };

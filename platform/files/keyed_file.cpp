@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/files/commit_groups.h"
+#include "platform/files/env.h"
 #include "platform/files/errors.h"
 #include "platform/files/id_set.h"
 #include "platform/files/key_encoding.h"
-#include "platform/files/os_file.h"
 #include "platform/files/sqlite_statement.h"
 #include "platform/files/stored_layout.h"
 #include "platform/runtime/paths.h"
@@ -147,8 +147,8 @@ bool IsText(FieldType type) { return type == FieldType::CString || type == Field
 
 class KeyedFile::Impl final : public CommitGroupOwner {
  public:
-  Impl(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos)
-      : layout_(layout), record_(record), memos_(memos.begin(), memos.end()) {
+  Impl(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos, Env* env)
+      : layout_(layout), record_(record), memos_(memos.begin(), memos.end()), env_(env) {
     for (const KeyDecl& key : layout_.keys) {
       size_t length = 8;
       for (const KeyPart& part : key.parts) length += layout_.fields[part.field].size;
@@ -171,10 +171,12 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    OsFile lock_file;
+    std::unique_ptr<File> lock_file;
     if (int rc = OpenLockFile(&lock_file); rc != kNoError) return rc;
-    int result = lock_file.TakeSoleShare();
-    if (result != kNoError) {
+    int result = lock_file->TakeSoleShare();
+    if (result == kFileSystemError) {
+      FailLockFile(*lock_file);
+    } else if (result != kNoError) {
       Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
     } else {
       result = BuildEmptyFile();
@@ -186,11 +188,13 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
     if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    if (int rc = CheckReadWrite(path_); rc != kNoError) return FailCode(rc);
+    if (int rc = env_->CheckReadWrite(path_); rc != kNoError) return FailCode(rc);
     if (int rc = OpenLockFile(&lock_file_); rc != kNoError) return rc;
     if (int rc = TakeOpenShareWaiting(mode); rc != kNoError) {
+      const int code = rc == kFileSystemError ? FailLockFile(*lock_file_)
+                       : Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
       ReleaseHandles();
-      return Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
+      return code;
     }
     int rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
@@ -232,7 +236,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     }
     key_ = -1;
     current_id_ = 0;
-    if (int rc = IdentityOf(path_, &identity_); rc != kNoError) {
+    if (int rc = env_->IdentityOf(path_, &identity_); rc != kNoError) {
       ReleaseHandles();
       return FailCode(rc);
     }
@@ -261,7 +265,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     if (in_group_ && EndGroup(true) != SQLITE_OK && group_writes_) {
       result = Done(kFileSystemError, LostWritesDetail(group_failure_));
     }
-    if (whole_locked_) lock_file_.UnlockWholeFile();
+    if (whole_locked_) lock_file_->UnlockWholeFile();
     const std::string detail = detail_;
     ReleaseHandles();
     return Done(result, result == kNoError ? std::string() : detail);
@@ -432,7 +436,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int Lock(int seconds) {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (whole_locked_) return Done(kNoError);
-    const int rc = lock_file_.LockWholeFile(seconds);
+    const int rc = lock_file_->LockWholeFile(seconds);
+    if (rc == kFileSystemError) return FailLockFile(*lock_file_);
     if (rc != kNoError) return Done(rc, "El archivo " + path_ + " está bloqueado por otra estación");
     whole_locked_ = true;
     return Done(kNoError);
@@ -446,7 +451,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       const int rc = EndGroup(true);
       if (rc != SQLITE_OK) result = FailSql(rc);
     }
-    if (whole_locked_) lock_file_.UnlockWholeFile();
+    if (whole_locked_) lock_file_->UnlockWholeFile();
     whole_locked_ = false;
     return result;
   }
@@ -1009,7 +1014,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   int TakeOpenShareWaiting(int mode) {
     const auto deadline = Clock::now() + std::chrono::seconds(recover_seconds_);
     int rc;
-    while ((rc = lock_file_.TakeOpenShare(mode)) == kAccessDenied && Clock::now() < deadline) {
+    while ((rc = lock_file_->TakeOpenShare(mode)) == kAccessDenied && Clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return rc;
@@ -1069,7 +1074,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     rc = Count("PRAGMA page_count", &pages);
     if (rc == SQLITE_OK) rc = Count("PRAGMA page_size", &page_size);
     int64_t size = 0;
-    if (rc == SQLITE_OK && SizeOfFile(path_, &size) == kNoError && size != pages * page_size) {
+    if (rc == SQLITE_OK && env_->SizeOfFile(path_, &size) == kNoError && size != pages * page_size) {
       *cut_short = "El archivo " + path_ + " está dañado: mide " + std::to_string(size) +
                    " bytes y debería medir " + std::to_string(pages * page_size);
     }
@@ -1078,10 +1083,18 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   }
 
   // The lock file beside the data file, created when missing, never through a link.
-  int OpenLockFile(OsFile* file) {
+  int OpenLockFile(std::unique_ptr<File>* file) {
     const std::string lock_path = LockFilePath(path_);
-    if (file->OpenLockFile(lock_path) == kNoError) return kNoError;
-    return FailBesideFile(file->SystemError(), lock_path);
+    int error = 0;
+    if (env_->OpenLockFile(lock_path, file, &error) == kNoError) return kNoError;
+    return FailBesideFile(error, lock_path);
+  }
+
+  // A share or lock of the lock file that failed, neither taken nor refused by another
+  // holder: a folder whose file system keeps no locks.
+  int FailLockFile(const File& lock_file) {
+    return Done(kFileSystemError, "Error de sistema de archivos en " + LockFilePath(path_) + " (" +
+                                      SystemErrorText(lock_file.SystemError()) + ")");
   }
 
   // A failure to create or open `file`, a file beside the data file (its lock file, the
@@ -1096,7 +1109,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
       case kPathNotFound:
         return Done(kPathNotFound, "No existe la carpeta " + folder);
       case kAccessDenied:
-        if (FolderRefusesNewFile(file, folder)) {
+        if (env_->FolderRefusesNewFile(file, folder)) {
           return Done(kAccessDenied, "No se puede crear el archivo " + file + ": la carpeta " +
                                          folder + " no admite escritura");
         }
@@ -1143,8 +1156,8 @@ class KeyedFile::Impl final : public CommitGroupOwner {
 
   int BuildEmptyFile() {
     const std::string temporary = path_ + ".nuevo";
-    RemoveFile(temporary);
-    RemoveFile(temporary + "-journal");
+    env_->RemoveFile(temporary);
+    env_->RemoveFile(temporary + "-journal");
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(temporary.c_str(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -1157,12 +1170,12 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
-      RemoveFile(temporary);
+      env_->RemoveFile(temporary);
       if (system_error != 0) return FailBesideFile(system_error, temporary);
       return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
     }
-    if (int code = MoveOver(temporary, path_); code != kNoError) {
-      RemoveFile(temporary);
+    if (int code = env_->MoveOver(temporary, path_); code != kNoError) {
+      env_->RemoveFile(temporary);
       return FailCode(code);
     }
     return Done(kNoError);
@@ -1493,7 +1506,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     st_.reset();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
-    if (lock_file_.IsOpen()) lock_file_.Close();
+    lock_file_.reset();
     whole_locked_ = false;
     damaged_ = false;
     in_group_ = false;
@@ -1511,10 +1524,11 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   const std::vector<uint8_t*> memos_;
   std::vector<size_t> column_lengths_;  // per key: value bytes + 8 id bytes
 
+  Env* const env_;
   sqlite3* db_ = nullptr;
   FileIdentity identity_{};
   std::unique_ptr<Statements> st_;
-  OsFile lock_file_;
+  std::unique_ptr<File> lock_file_;
   bool whole_locked_ = false;
   bool damaged_ = false;
   std::string damage_detail_;
@@ -1568,8 +1582,9 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   std::string stored_;            // the row's data, read back before it is written over
 };
 
-KeyedFile::KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos)
-    : impl_(std::make_unique<Impl>(layout, record, memos)) {}
+KeyedFile::KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos,
+                     Env* env)
+    : impl_(std::make_unique<Impl>(layout, record, memos, env)) {}
 
 KeyedFile::~KeyedFile() = default;
 

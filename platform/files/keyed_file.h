@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/env.h"
 #include "platform/files/layout.h"
 
 namespace files {
@@ -21,8 +22,11 @@ enum OpenMode : int {
 class KeyedFile {
  public:
   // `record` holds layout.length bytes; `memos` one buffer per memo of the layout, each of
-  // the memo's size. Both outlive this object.
-  KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos = {});
+  // the memo's size. Both outlive this object, and so does `env`: the file's lock file and
+  // the file-system calls beside SQLite's own (size, identity, moving a new file into
+  // place) go through it.
+  KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos = {},
+            Env* env = Env::Default());
   ~KeyedFile();
   KeyedFile(const KeyedFile&) = delete;
   KeyedFile& operator=(const KeyedFile&) = delete;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/files/errors.h"
+#include "platform/files/file_hold.h"
 #include "platform/files/test_table.h"
 
 namespace files {
@@ -375,8 +376,8 @@ TEST_F(KeyedFileTest, ALockFileThatFailsIsNamed) {
   EXPECT_EQ(t.file.Detail(), "Acceso denegado al archivo " + lock);
 }
 
-// A lock file that is a symbolic link is refused, by Create and by Open, and the link's
-// target is never created. Wine makes no symbolic links, so this one skips there.
+// A lock file that is a symbolic link is refused, by Create, by Open and by a backup's
+// hold, and the link's target is never created. Wine makes no symbolic links, so this one skips there.
 using KeyedFileLinksNotUnderWine = KeyedFileTest;
 TEST_F(KeyedFileLinksNotUnderWine, ALockFileThatIsALinkIsRefused) {
   Table t;
@@ -394,6 +395,8 @@ TEST_F(KeyedFileLinksNotUnderWine, ALockFileThatIsALinkIsRefused) {
   EXPECT_EQ(t.file.Detail(), detail);
   EXPECT_EQ(t.file.Create(path_), kAccessDenied);
   EXPECT_EQ(t.file.Detail(), detail);
+  FileHold hold;
+  EXPECT_NE(hold.Take(path_), kNoError);
   EXPECT_FALSE(std::filesystem::exists(target));
 }
 

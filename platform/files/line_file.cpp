@@ -4,40 +4,52 @@
 #include <thread>
 
 #include "platform/files/errors.h"
-#include "platform/files/os_file.h"
 
 namespace files {
 namespace {
 
 constexpr char kCtrlZ = 0x1A;
 constexpr size_t kTabWidth = 8;
+constexpr size_t kReadAhead = 16384;
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
 
 }  // namespace
 
-LineFile::~LineFile() {
-  if (file_ != nullptr) fclose(file_);
-}
+LineFile::~LineFile() = default;
 
 int LineFile::Open(std::string_view path, int attempts) {
   if (file_ != nullptr) return code_ = kFileAlreadyOpen;
   path_ = path;
   for (int attempt = 1;; ++attempt) {
-    int code = kNoError;
-    file_ = OpenForReading(path_, &code);
-    if (file_ != nullptr) break;
+    const int code = env_->OpenForReading(path_, &file_);
+    if (code == kNoError) break;
     if (attempt >= attempts) return code_ = code;
     std::this_thread::sleep_for(kRetryPause);
   }
+  buffer_.clear();
+  taken_ = 0;
   ended_ = false;
   return code_ = kNoError;
 }
 
 int LineFile::Close() {
   if (file_ == nullptr) return code_ = kFileNotOpen;
-  fclose(file_);
-  file_ = nullptr;
+  file_.reset();
   return code_ = kNoError;
+}
+
+int LineFile::NextByte(char* c) {
+  if (taken_ == buffer_.size()) {
+    buffer_.resize(kReadAhead);
+    size_t done = 0;
+    const int rc = file_->Read(buffer_.data(), buffer_.size(), &done);
+    buffer_.resize(rc == kNoError ? done : 0);
+    taken_ = 0;
+    if (rc != kNoError) return rc;
+    if (done == 0) return kRecordNotAvailable;
+  }
+  *c = buffer_[taken_++];
+  return kNoError;
 }
 
 int LineFile::ReadLine(std::string* line, size_t max_length) {
@@ -46,9 +58,10 @@ int LineFile::ReadLine(std::string* line, size_t max_length) {
   if (ended_) return code_ = kRecordNotAvailable;
   bool any = false;  // a line that holds nothing but its end still counts
   for (;;) {
-    const int c = std::getc(file_);
-    if (c == EOF || c == kCtrlZ) {
-      if (c == EOF && ferror(file_)) return code_ = kFileSystemError;
+    char c = 0;
+    const int rc = NextByte(&c);
+    if (rc != kNoError && rc != kRecordNotAvailable) return code_ = rc;
+    if (rc == kRecordNotAvailable || c == kCtrlZ) {
       ended_ = true;
       if (!any) return code_ = kRecordNotAvailable;
       break;
@@ -58,7 +71,7 @@ int LineFile::ReadLine(std::string* line, size_t max_length) {
     if (c == '\t') {
       line->append(kTabWidth - line->size() % kTabWidth, ' ');
     } else {
-      line->push_back(static_cast<char>(c));
+      line->push_back(c);
     }
   }
   if (!line->empty() && line->back() == '\r') line->pop_back();

@@ -3,15 +3,18 @@
 // file, trailing blanks are cut. Bytes come through unchanged (code page 1252).
 #pragma once
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/files/env.h"
 
 namespace files {
 
 class LineFile {
  public:
-  LineFile() = default;
+  // `env` outlives this object.
+  explicit LineFile(Env* env = Env::Default()) : env_(env) {}
   ~LineFile();
   LineFile(const LineFile&) = delete;
   LineFile& operator=(const LineFile&) = delete;
@@ -29,7 +32,13 @@ class LineFile {
   std::string_view Text() const;
 
  private:
-  FILE* file_ = nullptr;
+  // The next byte of the file into *c: 0, 33 at its end, or the read's error.
+  int NextByte(char* c);
+
+  Env* const env_;
+  std::unique_ptr<SequentialFile> file_;
+  std::string buffer_;  // read ahead of the line
+  size_t taken_ = 0;    // bytes of buffer_ already taken
   bool ended_ = false;  // a Ctrl-Z or the end of the file was met
   int code_ = 0;
   std::string path_;

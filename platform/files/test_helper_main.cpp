@@ -21,7 +21,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/files/os_file.h"
+#include "platform/files/env.h"
 #include "platform/files/test_table.h"
 
 using files::test::Table;
@@ -56,8 +56,11 @@ int HoldLock(const char* path, int milliseconds) {
 }
 
 int HoldShare(const char* path, int milliseconds) {
-  files::OsFile lock_file;
-  if (lock_file.OpenLockFile(std::string(path) + ".lck") != 0 || lock_file.TakeSoleShare() != 0) return 1;
+  std::unique_ptr<files::File> lock_file;
+  if (files::Env::Default()->OpenLockFile(std::string(path) + ".lck", &lock_file, nullptr) != 0 ||
+      lock_file->TakeSoleShare() != 0) {
+    return 1;
+  }
   std::printf("opened\n");
   std::fflush(stdout);
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -34,8 +34,10 @@ enum Key { kCode = 0, kName = 1, kCity = 2, kTag = 3 };
 
 // One record buffer with its file instance.
 struct Table {
+  explicit Table(Env* env = Env::Default()) : file(kLayout, record, {}, env) {}
+
   uint8_t record[29] = {};
-  KeyedFile file{kLayout, record};
+  KeyedFile file;
 
   void Clear() { std::memset(record, 0, sizeof record); }
   void Fill(int32_t code, const std::string& name, const std::string& city = "", uint8_t tag = 0) {

@@ -1,7 +1,7 @@
-// The operating-system layer of the drivers, on the platform the tests run on: files in
-// folders with accented names, replacing an existing file, file identity, and the
-// share and whole-file locks between two opens of one file.
-#include "platform/files/os_file.h"
+// The platform's Env, on the platform the tests run on: files in folders with accented
+// names, replacing an existing file, file identity, and the share and whole-file locks
+// between two opens of one file.
+#include "platform/files/env.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OsFileTest : public ::testing::Test {
+class EnvTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder_ = runtime::test::MakeTemporaryFolder("os_file"); }
+  void SetUp() override { folder_ = runtime::test::MakeTemporaryFolder("env"); }
   void TearDown() override { fs::remove_all(folder_); }
 
   // A path below the test folder in the platform's own form, as the program builds them.
@@ -39,10 +39,11 @@ class OsFileTest : public ::testing::Test {
   }
 
   fs::path folder_;
+  Env* const env_ = Env::Default();
 };
 
 // The suite's folders carry Spanish names; on Windows they must reach the wide calls.
-TEST_F(OsFileTest, RecordFilesLiveInFoldersWithAccentedNames) {
+TEST_F(EnvTest, RecordFilesLiveInFoldersWithAccentedNames) {
   const std::string folder = In("Año Nómina");
   fs::create_directories(runtime::PathOf(folder));
   const std::string path = runtime::JoinPath(folder, "PERSONAL.VQF");
@@ -61,56 +62,56 @@ TEST_F(OsFileTest, RecordFilesLiveInFoldersWithAccentedNames) {
   EXPECT_EQ(again.Name(), "Peña");
 }
 
-TEST_F(OsFileTest, MissingFileAndMissingFolderHaveTheirOwnCodes) {
-  OsFile file;
-  EXPECT_EQ(file.Open(In("NOHAY.VQF"), false), kFileNotFound);
-  EXPECT_EQ(file.Open(runtime::JoinPath(In("No existe"), "NOHAY.VQF"), false), kPathNotFound);
-  EXPECT_FALSE(file.IsOpen());
+TEST_F(EnvTest, MissingFileAndMissingFolderHaveTheirOwnCodes) {
+  std::unique_ptr<File> file;
+  EXPECT_EQ(env_->OpenFile(In("NOHAY.VQF"), false, &file, nullptr), kFileNotFound);
+  EXPECT_EQ(env_->OpenFile(runtime::JoinPath(In("No existe"), "NOHAY.VQF"), false, &file, nullptr), kPathNotFound);
+  EXPECT_EQ(file, nullptr);
 }
 
-TEST_F(OsFileTest, MoveOverReplacesAnExistingFile) {
+TEST_F(EnvTest, MoveOverReplacesAnExistingFile) {
   Write(In("viejo"), "contenido viejo");
   Write(In("nuevo"), "contenido nuevo");
-  ASSERT_EQ(MoveOver(In("nuevo"), In("viejo")), kNoError);
+  ASSERT_EQ(env_->MoveOver(In("nuevo"), In("viejo")), kNoError);
   EXPECT_EQ(Contents(In("viejo")), "contenido nuevo");
   EXPECT_FALSE(fs::exists(runtime::PathOf(In("nuevo"))));
 }
 
 // The commit groups tell the opens of one file from opens of two files by this.
-TEST_F(OsFileTest, IdentityTellsOneFileByTwoNamesFromTwoFiles) {
+TEST_F(EnvTest, IdentityTellsOneFileByTwoNamesFromTwoFiles) {
   fs::create_directories(runtime::PathOf(In("sub")));
   Write(In("A.VQF"), "a");
   Write(In("B.VQF"), "b");
   FileIdentity a{}, a_again{}, b{};
-  ASSERT_EQ(IdentityOf(In("A.VQF"), &a), kNoError);
-  ASSERT_EQ(IdentityOf(runtime::JoinPath(runtime::JoinPath(In("sub"), ".."), "A.VQF"), &a_again), kNoError);
-  ASSERT_EQ(IdentityOf(In("B.VQF"), &b), kNoError);
+  ASSERT_EQ(env_->IdentityOf(In("A.VQF"), &a), kNoError);
+  ASSERT_EQ(env_->IdentityOf(runtime::JoinPath(runtime::JoinPath(In("sub"), ".."), "A.VQF"), &a_again), kNoError);
+  ASSERT_EQ(env_->IdentityOf(In("B.VQF"), &b), kNoError);
   EXPECT_EQ(a, a_again);
   EXPECT_NE(a, b);
-  EXPECT_EQ(IdentityOf(In("C.VQF"), &b), kFileNotFound);
+  EXPECT_EQ(env_->IdentityOf(In("C.VQF"), &b), kFileNotFound);
 }
 
 // Two opens of one file exclude each other as two stations would; the lock bytes lie far
 // beyond the data, so neither lock stops the other open from reading and writing.
-TEST_F(OsFileTest, LocksOfOneOpenBindTheOtherAndLeaveTheDataFree) {
-  OsFile first, second;
-  ASSERT_EQ(first.Open(In("T.lck"), true), kNoError);
-  ASSERT_EQ(second.Open(In("T.lck"), true), kNoError);
+TEST_F(EnvTest, LocksOfOneOpenBindTheOtherAndLeaveTheDataFree) {
+  std::unique_ptr<File> first, second;
+  ASSERT_EQ(env_->OpenFile(In("T.lck"), true, &first, nullptr), kNoError);
+  ASSERT_EQ(env_->OpenFile(In("T.lck"), true, &second, nullptr), kNoError);
 
-  ASSERT_EQ(first.TakeOpenShare(kReadWriteDenyNone), kNoError);
-  EXPECT_EQ(second.TakeOpenShare(kReadWriteDenyNone), kNoError);  // both share
-  EXPECT_EQ(second.TakeSoleShare(), kAccessDenied);
+  ASSERT_EQ(first->TakeOpenShare(kReadWriteDenyNone), kNoError);
+  EXPECT_EQ(second->TakeOpenShare(kReadWriteDenyNone), kNoError);  // both share
+  EXPECT_EQ(second->TakeSoleShare(), kAccessDenied);
 
-  ASSERT_EQ(first.LockWholeFile(0), kNoError);
-  EXPECT_EQ(second.LockWholeFile(0), kFileLocked);
-  EXPECT_EQ(second.WriteAt("datos", 5, 0), kNoError);
+  ASSERT_EQ(first->LockWholeFile(0), kNoError);
+  EXPECT_EQ(second->LockWholeFile(0), kFileLocked);
+  EXPECT_EQ(second->WriteAt("datos", 5, 0), kNoError);
   char read[5];
-  EXPECT_EQ(first.ReadAt(read, 5, 0), kNoError);
+  EXPECT_EQ(first->ReadAt(read, 5, 0), kNoError);
   EXPECT_EQ(std::string(read, 5), "datos");
-  EXPECT_EQ(first.ReadAt(read, 5, 3), kFileSystemError);  // short read
+  EXPECT_EQ(first->ReadAt(read, 5, 3), kFileSystemError);  // short read
 
-  first.UnlockWholeFile();
-  EXPECT_EQ(second.LockWholeFile(0), kNoError);
+  first->UnlockWholeFile();
+  EXPECT_EQ(second->LockWholeFile(0), kNoError);
 }
 
 }  // namespace
