@@ -9,7 +9,7 @@
 #include "app/main_window_def.h"
 #include "app/pausa.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/errors.h"

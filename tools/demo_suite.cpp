@@ -5,7 +5,7 @@
 
 #include "app/login_rights.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "platform/library/error_manager.h"
