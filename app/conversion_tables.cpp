@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "platform/runtime/decimal.h"
 #include "platform/runtime/picture.h"
 #include "platform/runtime/text.h"

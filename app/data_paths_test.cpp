@@ -8,8 +8,8 @@
 #include "app/globals.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
+#include "catalogue/generated/tables.h"
 #include "catalogue/table_managers.h"
-#include "catalogue/tables.h"
 #include "platform/runtime/paths.h"
 
 namespace app {

@@ -15,7 +15,7 @@
 #include "app/run_log_file.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/errors.h"

@@ -22,7 +22,7 @@
 #include "app/program_run.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/fault_vfs.h"

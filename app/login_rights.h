@@ -2,7 +2,7 @@
 // the backup, restore and conversion.
 #pragma once
 
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 
 namespace app {
 

@@ -10,7 +10,7 @@
 #include "app/pausa.h"
 #include "app/suite_checks.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"
 #include "platform/files/errors.h"

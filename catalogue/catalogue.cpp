@@ -1,12 +1,48 @@
 #include "catalogue/catalogue.h"
 
+#include <array>
 #include <memory>
+#include <vector>
 
-#include "catalogue/context.h"
 #include "catalogue/modules.h"
+#include "catalogue/table_lookup.h"
+#include "catalogue/table_managers.h"
+#include "platform/library/record_driver.h"
 
 namespace catalogue {
 namespace {
+
+// One table's objects in one thread's catalogue.
+struct TableSlot {
+  std::vector<uint8_t> record;
+  std::vector<std::vector<uint8_t>> memo_storage;
+  std::vector<uint8_t*> memos;
+  std::unique_ptr<library::RecordDriver> driver;
+  files::KeyedFile* keyed_file = nullptr;  // the driver's file, for a keyed table
+  // Owns the table's file manager; freed by the catalogue after its Kill.
+  std::unique_ptr<TableRelationManager> managers;
+};
+
+// One thread's catalogue: every table's slot, and the answers its managers ask for.
+class Context final : public TableLookup {
+ public:
+  explicit Context(library::ErrorManager& errors) : errors_(errors) {}
+
+  TableSlot& operator[](Table table) { return tables_[static_cast<size_t>(table)]; }
+
+  TableFileManager* FileManagerOf(Table table) override {
+    const TableSlot& slot = (*this)[table];
+    return slot.managers != nullptr ? slot.managers->file_manager() : nullptr;
+  }
+  TableRelationManager* RelationManagerOf(Table table) override {
+    return (*this)[table].managers.get();
+  }
+  library::ErrorManager* errors() override { return &errors_; }
+
+ private:
+  library::ErrorManager& errors_;
+  std::array<TableSlot, kTableCount> tables_;
+};
 
 std::unique_ptr<Context>& ThisThread() {
   thread_local std::unique_ptr<Context> context;
@@ -29,39 +65,33 @@ void ModuleConstruct(Context& context, std::span<const TableDef> module) {
       slot.keyed_file = &keyed->file();
       slot.driver = std::move(keyed);
     }
-    slot.file_manager_ref = std::make_unique<TableFileManager>(def, slot, context);
-    slot.relation_manager_ref = std::make_unique<TableRelationManager>(def, slot, context);
-    slot.relation_manager_ref->Construct();
-  }
-  for (const TableDef& def : module) {
-    context[def.id].relation_manager = context[def.id].relation_manager_ref.get();
+    const TableBuffers buffers{slot.record.data(), slot.memos, slot.driver.get()};
+    slot.managers = std::make_unique<TableRelationManager>(
+        def, std::make_unique<TableFileManager>(def, buffers, context), context);
+    slot.managers->Construct();
   }
 }
 
 void ModuleInit(Context& context, std::span<const TableDef> module) {
-  for (const TableDef& def : module) context[def.id].relation_manager_ref->Init();
+  for (const TableDef& def : module) context[def.id].managers->Init();
 }
 
 void ModuleKill(Context& context, std::span<const TableDef> module) {
   for (const TableDef& def : module) {
     TableSlot& slot = context[def.id];
-    slot.relation_manager_ref->Kill();
-    slot.relation_manager_ref.reset();
+    slot.managers->Kill();
+    slot.managers.reset();
   }
 }
 
-TableSlot* Slot(Table table) {
-  Context* context = ThisThread().get();
-  return context != nullptr ? &(*context)[table] : nullptr;
-}
+Context* This() { return ThisThread().get(); }
 
 }  // namespace
 
 void CatalogInit(library::ErrorManager& errors) {
   std::unique_ptr<Context>& context = ThisThread();
   if (context != nullptr) return;
-  context = std::make_unique<Context>();
-  context->errors = &errors;
+  context = std::make_unique<Context>(errors);
   for (std::span<const TableDef> module : Modules()) ModuleConstruct(*context, module);
   for (std::span<const TableDef> module : Modules()) ModuleInit(*context, module);
 }
@@ -74,28 +104,28 @@ void CatalogKill() {
 }
 
 TableFileManager* FileManagerOf(Table table) {
-  TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->file_manager : nullptr;
+  Context* context = This();
+  return context != nullptr ? context->FileManagerOf(table) : nullptr;
 }
 
 TableRelationManager* RelationManagerOf(Table table) {
-  TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->relation_manager : nullptr;
+  Context* context = This();
+  return context != nullptr ? context->RelationManagerOf(table) : nullptr;
 }
 
 files::KeyedFile* FileOf(Table table) {
-  TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->keyed_file : nullptr;
+  Context* context = This();
+  return context != nullptr ? (*context)[table].keyed_file : nullptr;
 }
 
 uint8_t* RecordOf(Table table) {
-  TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->record.data() : nullptr;
+  Context* context = This();
+  return context != nullptr ? (*context)[table].record.data() : nullptr;
 }
 
 uint8_t* MemoOf(Table table, int memo) {
-  TableSlot* slot = Slot(table);
-  return slot != nullptr ? slot->memos[memo] : nullptr;
+  Context* context = This();
+  return context != nullptr ? (*context)[table].memos[memo] : nullptr;
 }
 
 }  // namespace catalogue

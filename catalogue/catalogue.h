@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "catalogue/tables.h"
+#include "catalogue/generated/tables.h"
 #include "platform/files/keyed_file.h"
 #include "platform/library/error_manager.h"
 

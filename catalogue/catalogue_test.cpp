@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "catalogue/disk_names.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/name_variables.h"
 #include "catalogue/record.h"

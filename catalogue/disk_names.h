@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/tables.h"
+#include "catalogue/generated/tables.h"
 
 namespace catalogue {
 

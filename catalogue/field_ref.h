@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "catalogue/tables.h"
+#include "catalogue/generated/tables.h"
 #include "platform/files/layout.h"
 
 namespace catalogue {

@@ -1,7 +1,7 @@
 // The process-wide name variables, as the file managers refer to them.
 #pragma once
 
-#include "catalogue/tables.h"
+#include "catalogue/generated/tables.h"
 #include "platform/library/name_variable.h"
 
 namespace catalogue {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "catalogue/tables.h"
+#include "catalogue/generated/tables.h"
 #include "platform/files/layout.h"
 
 namespace catalogue {

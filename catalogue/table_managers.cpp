@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "catalogue/context.h"
 #include "catalogue/name_variables.h"
 #include "platform/library/bindings.h"
 #include "platform/library/field_value.h"
@@ -18,26 +17,20 @@ void TableFileManager::BindFields() {
   if (def_.memo_binding == nullptr) return;
   const files::MemoDecl& memo = def_.layout.memos[0];
   const files::FieldDecl as_string{memo.name, files::FieldType::String, 0, memo.size, 0, 0};
-  library::BindName(def_.memo_binding, as_string, slot_.memos[0], this);
+  library::BindName(def_.memo_binding, as_string, buffers_.memos[0], this);
 }
 
 void TableFileManager::Init() {
-  SetBuffer(slot_.record.data(), &def_.layout, slot_.memos);
-  if (def_.is_alias) SetAliasedFile(context_[def_.alias_of].file_manager);
+  SetBuffer(buffers_.record, &def_.layout, buffers_.memos);
+  if (def_.is_alias) SetAliasedFile(lookup_.FileManagerOf(def_.alias_of));
   SetLabel(def_.label);
-  SetErrors(context_.errors);
+  SetErrors(lookup_.errors());
   if (def_.fixed_name != nullptr) {
     SetFixedName(def_.fixed_name);
   } else {
     SetFileName(NameVariableOf(def_.id));
   }
   FileManager::Init();
-  slot_.file_manager = this;
-}
-
-void TableFileManager::Kill() {
-  FileManager::Kill();
-  slot_.file_manager = nullptr;
 }
 
 void TableFileManager::PrimeFields() {
@@ -57,7 +50,7 @@ int TableFileManager::UseFile(int kind) {
     int level = UseFile(kUsePrepare);
     if (level != kLevelBenign) return level;
   } else if (!initialized()) {
-    InitFile(slot_.driver.get(), context_.errors);
+    InitFile(buffers_.driver, lookup_.errors());
     SetCreate(def_.create);
     SetLockRecover(10);
     for (size_t i = 0; i < def_.keys.size(); ++i) {
@@ -100,7 +93,7 @@ int TableFileManager::RunCheck(const FieldCheck& check, int result, bool report)
 // and its buffer, position and state are put back afterwards. A parent without a disk name
 // or without a file holds no value: it is neither created nor reported as an open error.
 int TableFileManager::CheckInFile(const FieldCheck& check, bool report) {
-  FileManager& parent = *context_[check.parent].file_manager;
+  FileManager& parent = *lookup_.FileManagerOf(check.parent);
   bool present = false;
   int result = parent.OpenIfPresent(&present);
   if (result != kLevelBenign) return result;
@@ -122,21 +115,20 @@ int TableFileManager::CheckInFile(const FieldCheck& check, bool report) {
 }
 
 void TableRelationManager::Init() {
-  slot_.file_manager_ref->Init();
-  RelationManager::Init(slot_.file_manager);
-  if (def_.is_alias) SetAliasFile(context_[def_.alias_of].relation_manager);
+  file_manager_->Init();
+  RelationManager::Init(file_manager_.get());
+  if (def_.is_alias) SetAliasFile(lookup_.RelationManagerOf(def_.alias_of));
 }
 
 void TableRelationManager::Kill() {
-  if (slot_.file_manager_ref != nullptr) slot_.file_manager_ref->Kill();
+  if (file_manager_ != nullptr) file_manager_->Kill();
   RelationManager::Kill();
-  slot_.relation_manager = nullptr;
-  slot_.file_manager_ref.reset();
+  file_manager_.reset();
 }
 
 void TableRelationManager::AddRelations() {
   for (const RelationDecl& relation : def_.relations) {
-    RelationManager* related = context_[relation.related].relation_manager;
+    RelationManager* related = lookup_.RelationManagerOf(relation.related);
     if (relation.mirror) {
       AddRelatedManager(related);
       continue;

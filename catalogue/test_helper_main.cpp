@@ -8,7 +8,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"

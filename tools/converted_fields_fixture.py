@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Writes the test fixture of the conversion run's money fields, one "TABLE FIELD" line per
-field in conversion order, from the suite's dictionary (not from the program's own tables),
-so that the tests check the run against a list made independently of it.
+field in conversion order, from the dictionary's list of the run (not from its tables, which
+the program's catalogue is generated from), so that the tests check the run against a list
+made independently of the program's own.
 
-    tools/converted_fields_fixture.py DICTIONARY.json > app/testdata/converted_fields.txt
+    tools/converted_fields_fixture.py > app/testdata/converted_fields.txt
 """
 import json
-import sys
+import os
 
-dictionary = json.load(open(sys.argv[1], encoding="utf-8"))
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "catalogue", "dictionary.json")
+with open(path, encoding="utf-8") as f:
+    dictionary = json.load(f)
 runs = sorted(dictionary["conversion_run"], key=lambda table: table["order"])
 for table in runs:
     for field in dictionary["converted_fields"][table["table"]]["fields"]:

@@ -9,7 +9,7 @@
 #include "app/login_rights.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/disk_names.h"
-#include "catalogue/fields.h"
+#include "catalogue/generated/fields.h"
 #include "catalogue/modules.h"
 #include "catalogue/record.h"
 #include "catalogue/table_managers.h"

@@ -3,7 +3,7 @@
 # given packages, those instead.
 #   tools/setup.sh [PACKAGE...]
 set -eu
-packages="g++ cmake make pkg-config libgtest-dev libgmock-dev libsqlite3-dev sqlite3 libfltk1.3-dev xvfb xdotool x11-apps imagemagick"
+packages="g++ cmake make pkg-config python3 libgtest-dev libgmock-dev libsqlite3-dev sqlite3 libfltk1.3-dev xvfb xdotool x11-apps imagemagick"
 [ $# -gt 0 ] && packages="$*"
 missing=""
 for p in $packages; do

@@ -121,6 +121,7 @@ class FileManager {
   int primary_key() const { return primary_key_; }
   bool create() const { return create_; }
   bool initialized() const { return initialized_; }
+  bool started() const { return started_; }  // Init ran and Kill did not
   bool in_use() const { return in_use_file_; }
   int lock_recover() const { return lock_recover_; }
   int open_count() const { return open_count_; }
