@@ -49,7 +49,7 @@ std::string Unfinished(const TableProgress& found, const std::string& pass) {
   if (!found.unreadable.empty()) return found.unreadable;
   const files::KeyedFile::Progress& p = found.progress;
   if (p.pass != pass) {
-    return "sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación";
+    return "sin convertir: la conversión no llegó a esta tabla o no pudo escribir en ella";
   }
   if (p.complete) return "";
   if (p.left < 0) return "la conversión no terminó esta tabla";

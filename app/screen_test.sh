@@ -349,8 +349,8 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   sleep 0.5
   check_box continue_question "^Confirmar" exclamation "&Si|&No" 1 \
     "La conversión anterior no terminó: comenzó el $started y convirtió $converted registros.
-inventario (IVPROSER.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
-servidores (CFSERVID.VQF): sin convertir: la conversión no llegó a esta tabla o la halló tomada por otra estación
+inventario (IVPROSER.VQF): sin convertir: la conversión no llegó a esta tabla o no pudo escribir en ella
+servidores (CFSERVID.VQF): sin convertir: la conversión no llegó a esta tabla o no pudo escribir en ella
 ¿Desea continuarla? Solo se convertirán los registros que aún no se convirtieron."
   xdotool key Tab space  # No
 }

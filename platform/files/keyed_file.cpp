@@ -72,14 +72,17 @@ std::string LockFilePath(const std::string& path) { return path + ".lck"; }
 // Byte 18 of the file's header, the format version a writer must know: 1 for the rollback
 // journal, 2 for WAL; SQLite only reads a file with a larger one. -1 when it cannot be read.
 // Read straight from the file, so that it needs no lock another station may hold.
-int WriteVersionOf(const std::string& path) {
-  int code = kNoError;
-  std::FILE* file = OpenForReading(path, &code);
-  if (file == nullptr) return -1;
-  uint8_t header[19];
-  const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
-  std::fclose(file);
-  return read ? header[18] : -1;
+int WriteVersionOf(Env* env, const std::string& path) {
+  std::unique_ptr<SequentialFile> file;
+  if (env->OpenForReading(path, &file) != kNoError) return -1;
+  char header[19];
+  size_t have = 0;
+  while (have < sizeof header) {
+    size_t done = 0;
+    if (file->Read(header + have, sizeof header - have, &done) != kNoError || done == 0) return -1;
+    have += done;
+  }
+  return static_cast<uint8_t>(header[18]);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -909,7 +912,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // Busy is a file in WAL mode that another program has open, or one that another
     // station keeps locked in a write: the header tells them apart.
-    if ((rc & 0xFF) == SQLITE_BUSY && WriteVersionOf(path_) != 2) return Held();
+    if ((rc & 0xFF) == SQLITE_BUSY && WriteVersionOf(env_, path_) != 2) return Held();
     if ((rc == SQLITE_OK && mode != "delete") || (rc & 0xFF) == SQLITE_BUSY) {
       return Done(kAccessDenied, "El archivo " + path_ + " está en modo WAL y otro programa lo tiene abierto; " +
                                      "ciérrelo y vuelva a intentarlo, pues este archivo solo se usa con el diario " +
@@ -1002,7 +1005,7 @@ class KeyedFile::Impl final : public CommitGroupOwner {
   // SQLite opened the file for reading only: its header asks for a newer writer, or the
   // system lets this process only read it.
   int FailReadOnly() {
-    if (WriteVersionOf(path_) > 2) {
+    if (WriteVersionOf(env_, path_) > 2) {
       return Done(kAccessDenied, "El archivo " + path_ + " no admite escritura: su cabecera declara una versión " +
                                      "de formato más nueva, con la que solo puede leerse");
     }
