@@ -361,10 +361,7 @@ if [ "${5:-}" = --session ]; then
   exit 0
 fi
 
-for tool in xvfb-run xdotool xwd convert compare sqlite3; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-done
-xvfb-run -a true >/dev/null 2>&1 || { echo "skipped: no X server can be started"; exit 77; }
+need_x_server xwd convert compare sqlite3
 rm -rf "$out"
 mkdir -p "$out"
 XDG_RUNTIME_DIR="$out/run"

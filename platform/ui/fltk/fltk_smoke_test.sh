@@ -43,10 +43,7 @@ if [ "${3:-}" = --session ]; then
   exit
 fi
 
-for tool in xvfb-run xdotool; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-done
-xvfb-run -a true >/dev/null 2>&1 || { echo "skipped: no X server can be started"; exit 77; }
+need_x_server
 mkdir -p "$out"
 rm -f "$out"/*.xwd "$out"/*.png "$out"/demo.out
 # Under the sanitizers: the system's font libraries hold their caches to the end.
