@@ -104,9 +104,11 @@ cp "$suite/Dadm/CFPARAME.VQF" "$suite/Nómina/NMPARAME.VQF"
 windows_suite="Z:$(printf '%s' "$suite" | tr / '\\')"
 printf '[Sistemas]\r\nRutadatos=%s\\Dadm\r\nRutaDatosContabilidad=%s\\Con tabilidad\r\nRutaDatosNomina=%s\\N\363mina\r\n' \
   "$windows_suite" "$windows_suite" "$windows_suite" >"$suite/Sorvane.ini"
+# Every record file the three areas hold must have come through both ways.
+expected=$(pairs | wc -l)
 session_status=0
 timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$source" "$build" "$out" --session || session_status=$?
 sed -i 's/\r$//' "$out/program.out"
 cat "$out/program.out"
 [ "$session_status" = 0 ] || fail "the session ended with status $session_status"
-grep -qx "copied=4" "$out/program.out"
+grep -qx "copied=$expected" "$out/program.out" || fail "$expected record files were to come through"
