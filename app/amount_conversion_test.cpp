@@ -67,7 +67,7 @@ TEST(AmountConversion, ReadsTheFactorAtEveryCall) {
   EXPECT_EQ(ConvierteMonto("1500.00"), Right19("0.02"));
 }
 
-TEST(AmountConversion, RoundingHelpers) {
+TEST(AmountConversion, RoundingHelpersRoundHalfAwayAndAnswerErrorOutsideTheirRange) {
   EXPECT_EQ(RedondeaMonto("12.345", 2), Right19("12.35"));
   EXPECT_EQ(RedondeaMonto("-12.345", 2), Right19("-12.35"));
   EXPECT_EQ(RedondeaMonto("12.3449", 2), Right19("12.34"));

@@ -1,6 +1,5 @@
 // A second process for the conversion run's tests: a run that is killed at a chosen
-// point or meets a failing disk, the whole program, and a station that keeps a table's
-// file in a write.
+// point or meets a failing disk, and the whole program.
 //
 //   conversion_child run FOLDER POINT [FAULT]   runs the conversion over the suite in
 //       FOLDER (the files <label>.VQF, the log in FOLDER/CopiasREC), answering "Si", and
@@ -15,15 +14,9 @@
 //   FAULT is KIND FILE NTH: the files whose path ends with FILE meet KIND (full-disk,
 //       write-error, sync-error or read-only) on their NTH write (or sync), on every one
 //       when NTH is 0.
-//   conversion_child hold PATH [exclusive]   opens PATH with SQLite and keeps a write open
-//       on it (with "exclusive", a lock that keeps readers out too); prints "held" once it
-//       has it.
-#include <sqlite3.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -113,17 +106,6 @@ int Program(const std::filesystem::path& folder) {
   return app::RunProgram(&app::Main);
 }
 
-int Hold(const char* path, bool exclusive) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path, &db) != SQLITE_OK ||
-      sqlite3_exec(db, exclusive ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return 1;
-  }
-  std::printf("held\n");
-  std::fflush(stdout);
-  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,9 +113,6 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "run" && argc >= 4 && SetFault(vfs, argc, argv, 4)) return Run(argv[2], argv[3]);
   if (mode == "program" && argc >= 3 && SetFault(vfs, argc, argv, 3)) return Program(argv[2]);
-  if (mode == "hold" && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "exclusive") == 0))) {
-    return Hold(argv[2], argc == 4);
-  }
-  std::fprintf(stderr, "usage: conversion_child run FOLDER POINT [FAULT] | program FOLDER [FAULT] | hold PATH [exclusive]\n");
+  std::fprintf(stderr, "usage: conversion_child run FOLDER POINT [FAULT] | program FOLDER [FAULT]\n");
   return 64;
 }

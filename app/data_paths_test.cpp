@@ -71,7 +71,7 @@ TEST_F(DataPathsTest, AllDiskFilesGetDistinctNames) {
   EXPECT_EQ(names.count(""), 0u);
 }
 
-TEST_F(DataPathsTest, EmptyFoldersAndLongNames) {
+TEST_F(DataPathsTest, ABlankFolderNamesFilesAtTheRootAndANameTooLongIsRefused) {
   // A folder that read as one blank gives a name at the root of the current drive.
   GLO::RUTADATOS = " ";
   GLO::RUTADATOSNOMINA = " ";

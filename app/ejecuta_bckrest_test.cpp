@@ -17,18 +17,21 @@
 
 #include "app/ejecuta_bckrest_def.h"
 #include "app/globals.h"
-#include "app/test_folder.h"
 #include "platform/files/file_check.h"
 #include "platform/files/test_process.h"
 #include "platform/files/test_table.h"
 #include "platform/library/window_manager.h"
 #include "platform/runtime/command.h"
 #include "platform/runtime/cp1252.h"
+#include "platform/runtime/test_support.h"
 #include "platform/runtime/text.h"
 #include "platform/ui/headless/headless_backend.h"
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
+using runtime::test::ReadWholeFile;
 
 namespace fs = std::filesystem;
 
@@ -41,28 +44,6 @@ void Write(const fs::path& name, const std::string& bytes) {
 
 // A list row as the window keeps it: a STRING(120).
 std::string Row(std::string_view line) { return runtime::FitString(line, kLogLineWidth); }
-
-// A record file of the record layer's test table with `records` records.
-void CreateRecordFile(const fs::path& path, int records) {
-  files::test::Table t;
-  ASSERT_EQ(t.file.Create(path.string()), 0);
-  ASSERT_EQ(t.file.Open(path.string()), 0);
-  for (int i = 0; i < records; ++i) {
-    t.Fill(i, "registro", "ciudad");
-    ASSERT_EQ(t.file.Add(), 0);
-  }
-  ASSERT_EQ(t.file.Close(), 0);
-}
-
-// Every record of a record file in key order, as bytes; opening it plays any journal.
-std::vector<std::string> RecordsOf(const fs::path& path) {
-  files::test::Table t;
-  std::vector<std::string> records;
-  EXPECT_EQ(t.file.Open(path.string()), 0) << t.file.Detail();
-  t.file.SetStart(files::test::kCode);
-  while (!t.file.Eof() && t.file.Next() == 0) records.emplace_back(t.record, t.record + sizeof t.record);
-  return records;
-}
 
 bool Sound(const fs::path& path) {
   std::string detail;
@@ -93,9 +74,9 @@ class BackupWindow : public testing::Test {
     areas_ = {data / "Adm", data / "Con tabilidad", data / "Nómina"};
     for (const fs::path& area : areas_) fs::create_directories(area);
     parame_ = areas_[0] / "CFPARAME.VQF";
-    CreateRecordFile(parame_, 3000);
-    CreateRecordFile(areas_[1] / "CGCUENTA.vqf", 20);
-    CreateRecordFile(areas_[2] / "NMEMPLEA.VQF", 20);
+    ASSERT_EQ(files::test::CreateWithRecords(parame_.string(), 3000), 0);
+    ASSERT_EQ(files::test::CreateWithRecords((areas_[1] / "CGCUENTA.vqf").string(), 20), 0);
+    ASSERT_EQ(files::test::CreateWithRecords((areas_[2] / "NMEMPLEA.VQF").string(), 20), 0);
     ASSERT_EQ(runtime::RunCommand("sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
                                   program_.string())
                   .exit_code,
@@ -446,7 +427,8 @@ TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
   ASSERT_TRUE(Reports(screen_).empty());
-  const std::vector<std::string> backed_up = RecordsOf(ParameCopy());
+  const std::vector<std::string> backed_up = files::test::RecordsOf(ParameCopy().string());
+  ASSERT_EQ(backed_up.size(), 3000u);
   fs::remove(Log("ReconverBCK.log"));
   fs::remove(ParameCopy());
   for (const Job& job : kJobs) {
@@ -468,7 +450,7 @@ TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
       EXPECT_FALSE(fs::exists(Log(job.log)));
     }
     // Its next opener plays back what the killed writer left half done; then it is sound.
-    EXPECT_EQ(RecordsOf(parame_).size(), backed_up.size());
+    EXPECT_EQ(files::test::RecordsOf(parame_.string()).size(), backed_up.size());
     EXPECT_TRUE(Sound(parame_));
     EXPECT_EQ(ReadWholeFile(ParameCopy()), copy);  // neither copied nor restored
     Write(ParameCopy(), ReadWholeFile(parame_));  // the restore's turn needs a copy
@@ -486,7 +468,9 @@ TEST_F(BackupWindow, FilesStayHeldWhileTheScriptCopies) {
   EXPECT_TRUE(Reports(screen_).empty()) << Reports(screen_)[0].text;
   EXPECT_EQ(ReadWholeFile(program_ / "escritor"), "1\n");  // the writer's open was refused
   EXPECT_EQ(ListRows("?LIST1"), Rows("ReconverBCK.log"));
-  EXPECT_EQ(RecordsOf(ParameCopy()), RecordsOf(parame_));
+  const std::vector<std::string> copied = files::test::RecordsOf(ParameCopy().string());
+  EXPECT_EQ(copied.size(), 3000u);
+  EXPECT_EQ(copied, files::test::RecordsOf(parame_.string()));
   // Released once the script has ended.
   files::test::Table t;
   EXPECT_EQ(t.file.Open(parame_.string()), 0);
@@ -498,7 +482,7 @@ TEST_F(BackupWindow, FilesStayHeldWhileTheScriptCopies) {
 TEST_F(BackupWindow, RestoreAfterACrashedRunGivesExactlyTheBackup) {
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
-  const std::vector<std::string> backed_up = RecordsOf(ParameCopy());
+  const std::vector<std::string> backed_up = files::test::RecordsOf(ParameCopy().string());
   ASSERT_EQ(backed_up.size(), 3000u);
   const fs::path journal = parame_.string() + "-journal";
   ASSERT_TRUE(files::test::KillWriterMidTransaction(FILES_TEST_HELPER, parame_.string()));
@@ -508,7 +492,7 @@ TEST_F(BackupWindow, RestoreAfterACrashedRunGivesExactlyTheBackup) {
   EjecutaBCKREST();
   EXPECT_TRUE(Reports(screen).empty()) << Reports(screen)[0].text;
   EXPECT_FALSE(fs::exists(journal));
-  EXPECT_EQ(RecordsOf(parame_), backed_up);
+  EXPECT_EQ(files::test::RecordsOf(parame_.string()), backed_up);
   EXPECT_TRUE(Sound(parame_));
 }
 

@@ -2,8 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,6 +25,8 @@
 #include "catalogue/table_managers.h"
 #include "platform/files/fault_vfs.h"
 #include "platform/files/test_process.h"
+#include "platform/files/test_sql.h"
+#include "platform/files/test_walk.h"
 #include "platform/library/field_value.h"
 #include "platform/runtime/cp1252.h"
 #include "platform/runtime/decimal.h"
@@ -45,6 +45,7 @@ namespace {
 }
 
 namespace fs = std::filesystem;
+using runtime::test::ReadWholeFile;
 using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -127,10 +128,6 @@ const std::vector<files::FieldDecl>& FixtureAmounts(Table table) {
 class ConversionSuite : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::replace(name_.begin(), name_.end(), '/', '_');
-    dir_ = fs::temp_directory_path() / ("conversion_" + std::to_string(::getpid()) + "_" + name_);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     // The run writes its log into CopiasREC of the folder it runs in.
     previous_folder_ = fs::current_path();
     fs::current_path(dir_);
@@ -175,7 +172,6 @@ class ConversionSuite : public ::testing::Test {
     catalogue::CatalogKill();
     ErrorManagerGlobal.reset();
     fs::current_path(previous_folder_);
-    fs::remove_all(dir_);
   }
 
   void Name(Table table) {
@@ -209,11 +205,8 @@ class ConversionSuite : public ::testing::Test {
   }
 
   // Runs SQL straight on the table's file, as another program would.
-  static void Sql(Table table, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue::DiskName(table).c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+  static void Sql(Table table, const std::string& sql) {
+    EXPECT_EQ(files::test::SqlFile(catalogue::DiskName(table)).Exec(sql), "");
   }
 
   // The table's records as the file holds them, in the order of the run's key; damaged
@@ -223,14 +216,7 @@ class ConversionSuite : public ::testing::Test {
     files::KeyedFile file(LayoutOf(key.table), buffer.data());
     std::vector<std::vector<uint8_t>> records;
     EXPECT_EQ(file.Open(catalogue::DiskName(key.table)), 0) << file.Detail();
-    file.SetStart(key.index);
-    while (!file.Eof()) {
-      if (file.Next() == 0) {
-        records.push_back(buffer);
-      } else if (!file.PositionKnown()) {
-        break;
-      }
-    }
+    files::test::VisitRecords(file, key.index, [&] { records.push_back(buffer); });
     file.Close();
     return records;
   }
@@ -365,8 +351,8 @@ class ConversionSuite : public ::testing::Test {
     return lines;
   }
 
-  std::string name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  fs::path dir_;
+  const runtime::test::TestFolder folder_;
+  const fs::path dir_ = folder_.path();
   fs::path previous_folder_;
   ui::HeadlessBackend screen_;
   std::map<Table, std::vector<std::vector<uint8_t>>> before_;
@@ -484,10 +470,8 @@ class Child : public files::test::TestProcess {
   explicit Child(std::vector<std::string> args) : TestProcess(CONVERSION_CHILD, std::move(args)) {}
 };
 
-std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// Another station in a write on a table's file.
+using Station = files::test::HoldingStation;
 
 struct KillPoint {
   const char* name;
@@ -600,8 +584,8 @@ TEST_F(ConversionSuite, DamagedRecordIsOneErrorAndTheTableGoesOn) {
 }
 
 TEST_F(ConversionSuite, TableHeldByAnotherStationIsOneLineAndTheContinuedRunConvertsIt) {
-  Child station({"hold", catalogue::DiskName(Table::Movbanco)});
-  ASSERT_EQ(station.ReadLine(), "held");
+  Station station(FILES_TEST_HELPER, catalogue::DiskName(Table::Movbanco));
+  ASSERT_TRUE(station.Holds());
   RunConversion();
   EXPECT_THAT(LinesOf("+Convirtiendo movimiento bancos"),
               ::testing::ElementsAre(StartsWith("**** Ha ocurrido un error movimiento bancos: El archivo " +
@@ -628,7 +612,7 @@ struct StartFault {
   // Run in the child's file system layer: the fault's kind, the end of the path it
   // strikes, and which call (0: every one).
   std::vector<std::string> child_fault;
-  const char* holder;  // a station's hold on the file during the run ("", "exclusive")
+  bool held;  // by a station in a write that keeps readers out, during the run
   enum Damage { kNone, kHeaderWriteVersion, kRowMissingFromIndex } damage;
   std::string cause;  // the error line after the table's prefix; PATH stands for the file
   std::string left;   // the table's line before the end line
@@ -673,10 +657,10 @@ TEST_P(UnwritableAtStart, OneLineAndTheContinuedRunConvertsTheRest) {
   const std::string path = catalogue::DiskName(t.key.table);
   if (fault.damage == StartFault::kHeaderWriteVersion) SetWriteVersion(t.key.table, 3);
   if (fault.damage == StartFault::kRowMissingFromIndex) DropFromRunsIndex(t);
-  std::optional<Child> station;
-  if (*fault.holder != 0) {
-    station.emplace(std::vector<std::string>{"hold", path, fault.holder});
-    ASSERT_EQ(station->ReadLine(), "held");
+  std::optional<Station> station;
+  if (fault.held) {
+    station.emplace(FILES_TEST_HELPER, path, Station::Hold::kExclusive);
+    ASSERT_TRUE(station->Holds());
   }
   std::vector<std::string> args{"run", dir_.string(), "end"};
   args.insert(args.end(), fault.child_fault.begin(), fault.child_fault.end());
@@ -707,22 +691,22 @@ TEST_P(UnwritableAtStart, OneLineAndTheContinuedRunConvertsTheRest) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, UnwritableAtStart,
     ::testing::Values(
-        StartFault{"FullDisk", {"full-disk", "PATH-journal", "0"}, "", StartFault::kNone,
+        StartFault{"FullDisk", {"full-disk", "PATH-journal", "0"}, false, StartFault::kNone,
                    "No queda espacio en el disco del archivo PATH (database or disk is full)",
                    "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
-        StartFault{"ReadOnlyFile", {"read-only", "PATH", "0"}, "", StartFault::kNone,
+        StartFault{"ReadOnlyFile", {"read-only", "PATH", "0"}, false, StartFault::kNone,
                    "El sistema solo permite leer el archivo PATH; no puede escribirse en él",
                    "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
-        StartFault{"HeaderRefusesWriters", {}, "", StartFault::kHeaderWriteVersion,
+        StartFault{"HeaderRefusesWriters", {}, false, StartFault::kHeaderWriteVersion,
                    "El archivo PATH no admite escritura: su cabecera declara una versión de formato más nueva, con la "
                    "que solo puede leerse",
                    "**** Quedaron sin convertir 5 registros de Movbanco; al ejecutar el proceso otra vez se convertirán"},
-        StartFault{"RowMissingFromIndex", {}, "", StartFault::kRowMissingFromIndex,
+        StartFault{"RowMissingFromIndex", {}, false, StartFault::kRowMissingFromIndex,
                    "El archivo PATH está dañado: no pasó la comprobación de integridad (el índice records_key1 "
                    "tiene 4 entradas y la tabla 5 registros)",
                    "**** Quedaron sin convertir registros de Movbanco, que no pudieron contarse; repare el archivo y "
                    "ejecute el proceso otra vez"},
-        StartFault{"HeldWithReadersKeptOut", {}, "exclusive", StartFault::kNone,
+        StartFault{"HeldWithReadersKeptOut", {}, true, StartFault::kNone,
                    "El archivo PATH está tomado por otra estación, que lo mantiene en una escritura",
                    "**** Quedaron sin convertir registros de Movbanco, que no pudieron contarse; al ejecutar el "
                    "proceso otra vez se convertirán"}),
@@ -772,7 +756,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailedParameters,
 class LoginSession : public ConversionSuite {
  protected:
   void SetUp() override {
-    dir_ = runtime::test::MakeTemporaryFolder("dinarvex-conversion");
     ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(dir_.string())), "");
     for (const catalogue::DiskFile& disk : catalogue::DiskFiles()) {
       if (disk.folder == catalogue::Folder::RutaDatos) {
@@ -788,11 +771,10 @@ class LoginSession : public ConversionSuite {
   void TearDown() override {
     fs::current_path(previous_folder_);
     runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
-    fs::remove_all(dir_);
   }
 };
 
-TEST_F(LoginSession, FromLoginThroughTheConversion) {
+TEST_F(LoginSession, APersonLogsInAndRunsTheConversionThroughTheWindows) {
   screen_.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "demo123").Tab().Click("?BTN_INICIAR");
   screen_.Click("?BTN_PROCESO").Click("?BTN_EJECUTAR").Answer("Si").Answer("Aceptar").CloseBox();
   screen_.Click("?SALIR").Answer("Si");
@@ -867,7 +849,7 @@ TEST(ConversionProgress, ClientsShowCAndSuppliersP) {
   }
 }
 
-TEST(ConversionTables, SixteenTablesWith126Amounts) {
+TEST(ConversionTables, ListSixteenTablesWith126Amounts) {
   size_t amounts = 0;
   for (const ConvertedTable& t : ConvertedTables()) amounts += t.amounts.size();
   EXPECT_EQ(ConvertedTables().size(), 16u);

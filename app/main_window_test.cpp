@@ -31,7 +31,7 @@ constexpr const char* kLoggedIn = "Opcione una operación debajo";
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    suite_ = tools::StandardDemo(runtime::test::MakeTemporaryFolder("dinarvex-main").string());
+    suite_ = tools::StandardDemo(folder_.path().string());
     suite_.users.push_back({"ABCDEFGHIJ", "LARGA", "Código de diez letras", true});
     suite_.users.push_back({"MAYUS", "SECRETO", "Clave en mayúsculas", true});
     fs::create_directories(fs::path(suite_.folder) / "run");
@@ -41,7 +41,6 @@ class MainWindowTest : public testing::Test {
   void TearDown() override {
     fs::current_path(previous_folder_);
     runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
-    fs::remove_all(suite_.folder);
   }
 
   // Writes the suite, then runs the program from its folder with the script played.
@@ -60,6 +59,7 @@ class MainWindowTest : public testing::Test {
   std::string Status() const { return shown().Control("?LOC:MENSAJE").text; }
   std::vector<std::string> StatusHistory() const { return screen_.History(kModule, "?LOC:MENSAJE"); }
 
+  const runtime::test::TestFolder folder_;
   tools::DemoSuite suite_;
   fs::path previous_folder_;
   ui::HeadlessBackend screen_;
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, UserWithoutOneRightIsNotAuthorised) {
   EXPECT_FALSE(shown().Control("?BTN_BACKUP").visible);
 }
 
-TEST_F(MainWindowTest, WrongPasswordThenRightOne) {
+TEST_F(MainWindowTest, AWrongPasswordIsSaidSoAndTheRightOneThenLogsIn) {
   screen_.Type("?GLO:CODUSER", "DEMO").Tab().Type("?LOC:CLAVE", "otra").Tab().Click("?BTN_INICIAR");
   screen_.Type("?LOC:CLAVE", "demo123").Tab().Click("?BTN_INICIAR");
   Run();

@@ -15,11 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/test_folder.h"
 #include "tools/demo_suite.h"
+#include "platform/runtime/test_support.h"
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
+using runtime::test::ReadWholeFile;
 
 namespace fs = std::filesystem;
 

@@ -13,12 +13,14 @@
 #include <string>
 #include <thread>
 
-#include "app/test_folder.h"
 #include "tools/demo_suite.h"
 #include "platform/runtime/test_support.h"
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
+using runtime::test::ReadWholeFile;
 
 namespace fs = std::filesystem;
 using runtime::test::ChildProcess;

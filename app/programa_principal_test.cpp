@@ -12,7 +12,6 @@
 #include "app/globals.h"
 #include "app/module_hooks.h"
 #include "app/program_run.h"
-#include "app/test_folder.h"
 #include "platform/library/window_manager.h"
 #include "catalogue/catalogue.h"
 #include "platform/library/window_manager.h"
@@ -25,6 +24,9 @@
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
+using runtime::test::ReadWholeFile;
 
 namespace fs = std::filesystem;
 using catalogue::Table;

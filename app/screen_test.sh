@@ -320,7 +320,7 @@ ATENCIÓN: El archivo $copies/IVPROSER.VQF no pasó la comprobación (file is no
   # A run while other stations hold two tables leaves them for a continued run.
   "$source/tools/demo_suite.sh" "$suite" "$build"
   for file in IVPROSER CFSERVID; do
-    "$build/app/conversion_child" hold "$suite/Dadm/$file.VQF" >"$out/hold_$file.out" &
+    "$build/platform/files/files_test_helper" hold "$suite/Dadm/$file.VQF" >"$out/hold_$file.out" &
     echo $! >>"$out/stations"
     timeout 20 sh -c "until grep -q held '$out/hold_$file.out'; do sleep 0.1; done" || fail "no station holds $file"
   done

@@ -6,7 +6,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/program_run.h"
 #include "platform/files/test_process.h"
+#include "platform/files/test_sql.h"
 #include "platform/runtime/test_support.h"
 #include "platform/ui/headless/headless_backend.h"
 #include "tools/demo_suite.h"
@@ -43,7 +43,6 @@ void Damage(const fs::path& file) {
 class SuiteChecksTest : public testing::Test {
  protected:
   void SetUp() override {
-    suite_ = fs::weakly_canonical(runtime::test::MakeTemporaryFolder("dinarvex-checks"));
     ASSERT_EQ(tools::WriteDemoSuite(tools::StandardDemo(suite_.string())), "");
     fs::create_directories(suite_ / "run");
     runtime::test::SetEnvironment("XDG_RUNTIME_DIR", (suite_ / "run").string());
@@ -53,13 +52,13 @@ class SuiteChecksTest : public testing::Test {
   void TearDown() override {
     fs::current_path(previous_folder_);
     runtime::test::UnsetEnvironment("XDG_RUNTIME_DIR");
-    fs::remove_all(suite_);
   }
 
   fs::path settings() const { return suite_ / "Sorvane.ini"; }
   fs::path admin() const { return suite_ / "Dadm"; }
 
-  fs::path suite_;
+  const runtime::test::TestFolder folder_;
+  const fs::path suite_ = fs::weakly_canonical(folder_.path());
   fs::path previous_folder_;
   ui::HeadlessBackend screen_;
 };
@@ -145,9 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.what); });
 
 // Another station's write that keeps readers out of the file.
-class Station : public files::test::TestProcess {
+class Station : public files::test::HoldingStation {
  public:
-  explicit Station(const fs::path& file) : TestProcess(CONVERSION_CHILD, {"hold", file.string(), "exclusive"}) {}
+  explicit Station(const fs::path& file) : HoldingStation(FILES_TEST_HELPER, file.string(), Hold::kExclusive) {}
 };
 
 // A users table another station holds is said so at login, with its file, never taken
@@ -155,7 +154,7 @@ class Station : public files::test::TestProcess {
 TEST_F(SuiteChecksTest, HeldUsersTableIsSaidSoAtLogin) {
   const fs::path users = admin() / "CFUSUARI.VQF";
   Station station(users);
-  ASSERT_EQ(station.ReadLine(), "held");
+  ASSERT_TRUE(station.Holds());
   screen_.Type("?GLO:CODUSER", "DEMO").Tab();
   screen_.Click("?SALIR").Answer("Si");
   EXPECT_EQ(RunProgram(&Main), 0);
@@ -174,7 +173,7 @@ TEST_F(SuiteChecksTest, HeldUsersTableIsSaidSoAtLogin) {
 TEST_F(SuiteChecksTest, HeldParametersFileIsNamedAndTheWindowOpens) {
   const fs::path parameters = admin() / "CFPARAME.VQF";
   Station station(parameters);
-  ASSERT_EQ(station.ReadLine(), "held");
+  ASSERT_TRUE(station.Holds());
   EXPECT_EQ(RunProgram(&Main), 0);
   ASSERT_EQ(screen_.messages().size(), 1u);
   EXPECT_THAT(screen_.messages()[0].box.text, StartsWith("Ha ocurrido el error "));
@@ -186,18 +185,12 @@ TEST_F(SuiteChecksTest, HeldParametersFileIsNamedAndTheWindowOpens) {
 // layout): the message names the file and its damage, within the login's own reading.
 TEST_F(SuiteChecksTest, DamagedUsersRecordsAreNamedAtLogin) {
   const fs::path users = admin() / "CFUSUARI.VQF";
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(users.string().c_str(), &db), SQLITE_OK);
-  sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master"
-                                   " WHERE name = 'records'", -1, &s, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  const int64_t page = sqlite3_column_int64(s, 0), page_size = sqlite3_column_int64(s, 1);
-  sqlite3_finalize(s);
-  sqlite3_close(db);
+  const int64_t records_root = files::test::SqlFile(users.string(), files::test::SqlFile::Access::kReadOnly)
+                                   .RootPageOffset("records");
+  ASSERT_GT(records_root, 0);
   {
     std::fstream f(users, std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp((page - 1) * page_size);
+    f.seekp(records_root);
     f.put('\x02');  // no b-tree page of a table has this type
   }
   screen_.Type("?GLO:CODUSER", "DEMO").Tab();

@@ -8,12 +8,15 @@
 #include "app/data_paths.h"
 #include "app/globals.h"
 #include "app/suite_settings.h"
-#include "app/test_folder.h"
 #include "platform/runtime/command.h"
 #include "platform/runtime/cp1252.h"
+#include "platform/runtime/test_support.h"
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
+using runtime::test::ReadWholeFile;
 
 namespace fs = std::filesystem;
 

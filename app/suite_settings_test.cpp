@@ -7,12 +7,14 @@
 
 #include "app/globals.h"
 #include "app/data_paths.h"
-#include "app/test_folder.h"
 #include "platform/runtime/cp1252.h"
 #include "platform/runtime/paths.h"
+#include "platform/runtime/test_support.h"
 
 namespace app {
 namespace {
+
+using runtime::test::TestFolder;
 
 namespace fs = std::filesystem;
 
@@ -79,7 +81,7 @@ TEST_F(SuiteSettingsTest, MissingFileOrKeysReadAsOneBlank) {
   }
 }
 
-TEST_F(SuiteSettingsTest, NumbersAndLongValues) {
+TEST_F(SuiteSettingsTest, CopiesOutOfRangeReadAsZeroAndALongStationIsCut) {
   struct Case {
     const char* copias;
     uint8_t expected;

@@ -48,6 +48,7 @@
 #include "platform/files/commit_groups.h"
 #include "platform/library/field_value.h"
 #include "platform/runtime/decimal.h"
+#include "platform/runtime/test_support.h"
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/headless/headless_backend.h"
 #include "platform/ui/window.h"
@@ -248,8 +249,8 @@ double TimedRun() {
 int main(int argc, char** argv) {
   const int detmov = argc > 1 ? std::atoi(argv[1]) : 1000000;
   const bool fltk = argc > 2 && std::string(argv[2]) == "--fltk";
-  const fs::path dir = fs::temp_directory_path() / ("conversion_run_bench_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const runtime::test::TestFolder folder;
+  const fs::path dir = folder.path();
   fs::current_path(dir);  // the run writes its log file under the working folder
   app::ErrorManagerGlobal.emplace();
   catalogue::CatalogInit(*app::ErrorManagerGlobal);
@@ -360,7 +361,6 @@ int main(int argc, char** argv) {
 
   catalogue::CatalogKill();
   app::ErrorManagerGlobal.reset();
-  fs::remove_all(dir);
   return changed_before == records && changed == records && flat_records == records && unchanged == records ? 0
                                                                                                            : 1;
 }

@@ -3,14 +3,13 @@
 // for it (a byte copy of the file) and against SQLite's quick check, which reads every
 // page too but does not compare the indexes with their rows.
 //   copy_check_bench FILE [FOLDER]     (FOLDER receives the copy; default: beside FILE)
-#include <sqlite3.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/files/file_check.h"
+#include "platform/files/test_sql.h"
 
 namespace {
 
@@ -21,15 +20,8 @@ double Seconds(Clock::time_point since) {
 }
 
 bool QuickCheck(const std::string& path) {
-  sqlite3* db = nullptr;
-  bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
-  sqlite3_stmt* statement = nullptr;
-  ok = ok && sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr) == SQLITE_OK &&
-       sqlite3_step(statement) == SQLITE_ROW &&
-       std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) == "ok";
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return ok;
+  using files::test::SqlFile;
+  return SqlFile(path, SqlFile::Access::kReadOnly).Text("PRAGMA quick_check") == "ok";
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "app/conversion_tables.h"
 #include "catalogue/modules.h"
 #include "platform/files/keyed_file.h"
+#include "platform/runtime/test_support.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ void ChangeMoney(uint8_t* record) {
 
 int main(int argc, char** argv) {
   const int64_t records = argc > 1 ? std::atoll(argv[1]) : 1000000;
-  const std::filesystem::path folder = argc > 2 ? argv[2] : std::filesystem::temp_directory_path();
+  const runtime::test::TestFolder scratch;  // where the files go when no folder is given
+  const std::filesystem::path folder = argc > 2 ? argv[2] : scratch.path();
   const std::string keyed_path = (folder / "BENCH_DETMOV.VQF").string();
   const std::string flat_path = (folder / "BENCH_DETMOV.DAT").string();
   const uint32_t length = DetailLayout().length;

@@ -48,8 +48,6 @@ class Station : public files::test::TestProcess {
 class CatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = runtime::test::MakeTemporaryFolder("catalogue_test");
-    previous_ = fs::current_path();
     fs::current_path(folder_);
     for (size_t i = 0; i < kTableCount; ++i) {
       Table table = static_cast<Table>(i);
@@ -61,7 +59,6 @@ class CatalogueTest : public ::testing::Test {
   void TearDown() override {
     CatalogKill();
     fs::current_path(previous_);
-    fs::remove_all(folder_);
   }
 
   static TableFileManager& Fm(Table table) { return *FileManagerOf(table); }
@@ -119,7 +116,9 @@ class CatalogueTest : public ::testing::Test {
     return names;
   }
 
-  fs::path folder_, previous_;
+  const fs::path previous_ = fs::current_path();
+  const runtime::test::TestFolder test_folder_;
+  const fs::path folder_ = test_folder_.path();
   library::ErrorManager errors_;
   RecordingDisplay display_;
 };
@@ -238,9 +237,7 @@ TEST_F(CatalogueTest, TheFlatTableKeepsItsRecordsOneAfterTheOther) {
   ASSERT_EQ(fm.Put(), kLevelBenign);
   fm.Close();
   EXPECT_EQ(Column(ONE::FIRSTFIELD), (std::vector<std::string>{"a", "B", "c"}));
-  std::ifstream disk(DiskName(Table::OneRecord), std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(disk), {}};
-  EXPECT_EQ(bytes, "aBc");
+  EXPECT_EQ(runtime::test::ReadWholeFile(DiskName(Table::OneRecord)), "aBc");
   EXPECT_TRUE(display_.texts.empty());
 }
 
@@ -607,8 +604,8 @@ TEST_F(CatalogueTest, ARenameThatAChildRefusesChangesNoTable) {
 // write does, then deletes nothing, not even the parent.
 TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing) {
   AddClassOfThree();
-  Station station({"write-hold", DiskName(Table::GYMDClases)});
-  ASSERT_EQ(station.ReadLine(), "writing");
+  files::test::HoldingStation station(FILES_TEST_HELPER, DiskName(Table::GYMDClases));
+  ASSERT_TRUE(station.Holds());
 
   TableRelationManager& classes = Rm(Table::GYMHClases);
   ASSERT_EQ(classes.Open(), kLevelBenign);
@@ -635,8 +632,8 @@ TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesAChildTableDeletesNothing)
 TEST_F(CatalogueTest, ADeleteWhileAnotherStationWritesARestrictingTableDeletesNothing) {
   Add(Table::Bancos, [] { SetText(BAN::CODIGO, "B1"); });
   Add(Table::SaldoBancos, [] { SetText(SAB::CODIGO, "B2"); });
-  Station station({"write-hold", DiskName(Table::SaldoBancos)});
-  ASSERT_EQ(station.ReadLine(), "writing");
+  files::test::HoldingStation station(FILES_TEST_HELPER, DiskName(Table::SaldoBancos));
+  ASSERT_TRUE(station.Holds());
 
   TableRelationManager& banks = Rm(Table::Bancos);
   ASSERT_EQ(banks.Open(), kLevelBenign);

@@ -23,12 +23,7 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = DINARVEX_SOURCE_DIR;
 
-std::string Read(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using runtime::test::ReadWholeFile;
 
 void Write(const fs::path& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
@@ -52,10 +47,10 @@ class InFreshFolder : public testing::Test {
   }
   void TearDown() override {
     fs::current_path(home_);
-    fs::remove_all(folder_);
   }
 
-  const fs::path folder_ = runtime::test::MakeTemporaryFolder("dinarvex-cmd");
+  const runtime::test::TestFolder test_folder_;
+  const fs::path folder_ = test_folder_.path();
   fs::path home_;
 };
 
@@ -180,7 +175,7 @@ TEST_P(CmdConstruct, RunsAsWritten) {
   std::string expected = probe.output;
   const std::string here = folder_.string();
   for (size_t at; (at = expected.find("<carpeta>")) != std::string::npos;) expected.replace(at, 9, here);
-  EXPECT_EQ(Read("probe.out"), expected);
+  EXPECT_EQ(ReadWholeFile("probe.out"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, CmdConstruct, testing::ValuesIn(kProbes),
@@ -198,7 +193,7 @@ TEST_F(InFreshFolder, CmdReadsFilesAndListingsInCodePage1252) {
         "for /f \"eol=| delims=\" %%F in ('dir /b /a-d \"origen\\*.vqf\"') do copy /Y \"origen\\%%F\" \"destino\\%%F\" >nul");
   EXPECT_EQ(runtime::RunCommand("cmd.exe /c probe.bat <nul >nul 2>&1").exit_code, 0);
   EXPECT_TRUE(fs::is_directory(U8("Nómina Ñandú")));
-  EXPECT_EQ(Read(fs::path("destino") / U8("ÑANDÚ.VQF")), "n");
+  EXPECT_EQ(ReadWholeFile(fs::path("destino") / U8("ÑANDÚ.VQF")), "n");
 }
 
 // The settings reader: the value as it stands after the first "=" of the exact key of
@@ -236,14 +231,14 @@ TEST_F(InFreshFolder, SettingsReaderMatchesSectionAndKeyExactly) {
                   .exit_code,
               0)
         << c.name;
-    EXPECT_EQ(Read("leido.txt"), c.printed) << c.name;
+    EXPECT_EQ(ReadWholeFile("leido.txt"), c.printed) << c.name;
   }
   // A quote in a value runs nothing. Windows' cmd prints the value and wine's drops the
   // line; no folder's name holds a quote, so the scripts copy nothing by it either way.
   Write("Sorvane.ini", "[Sistemas]\r\nRutadatos=C:\\a\"&echo INYECTADO&\"b\r\n");
   EXPECT_EQ(runtime::RunCommand("cmd.exe /c call ini.cmd Sorvane.ini Sistemas Rutadatos <nul >leido.txt 2>nul").exit_code,
             0);
-  const std::string printed = Read("leido.txt");
+  const std::string printed = ReadWholeFile("leido.txt");
   EXPECT_TRUE(printed.empty() || printed == "C:\\a\"&echo INYECTADO&\"b\r\n") << printed;
 }
 
@@ -275,7 +270,7 @@ class CmdScripts : public InFreshFolder {
   }
   std::vector<std::string> Log(const char* name) {
     std::vector<std::string> lines;
-    std::istringstream text(runtime::Cp1252ToUtf8(Read(backup_ / name)));
+    std::istringstream text(runtime::Cp1252ToUtf8(ReadWholeFile(backup_ / name)));
     for (std::string line; std::getline(text, line);) {
       EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
       if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -296,11 +291,11 @@ class CmdScripts : public InFreshFolder {
 
 TEST_F(CmdScripts, BackupCopiesEveryAreaAndRestoreBringsEveryFileBack) {
   ASSERT_EQ(Run("RESBACK.BAT"), 0);
-  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
-  EXPECT_EQ(Read(backup_ / "Dadm" / "cfusuari.vqf"), "usuarios");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "cfusuari.vqf"), "usuarios");
   EXPECT_FALSE(fs::exists(backup_ / "Dadm" / "notas.txt"));
-  EXPECT_EQ(Read(backup_ / "DCon01" / "CGCUENTA.VQF"), "cuentas");
-  EXPECT_EQ(Read(backup_ / "DNom" / U8("NMEMPLEÑ.VQF")), "empleados");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DCon01" / "CGCUENTA.VQF"), "cuentas");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / U8("NMEMPLEÑ.VQF")), "empleados");
   const std::vector<std::string> log = Log("ReconverBCK.log");
   ASSERT_EQ(log.size(), 13u);
   const std::string rule(35, '=');
@@ -316,9 +311,9 @@ TEST_F(CmdScripts, BackupCopiesEveryAreaAndRestoreBringsEveryFileBack) {
   Write(areas_[1] / "CGCUENTA.VQF", "cambiado");
   Write(areas_[2] / U8("NMEMPLEÑ.VQF"), "cambiado");
   ASSERT_EQ(Run("RESREST.BAT"), 0);
-  EXPECT_EQ(Read(areas_[0] / "CFPARAME.VQF"), "parametros");
-  EXPECT_EQ(Read(areas_[1] / "CGCUENTA.VQF"), "cuentas");
-  EXPECT_EQ(Read(areas_[2] / U8("NMEMPLEÑ.VQF")), "empleados");
+  EXPECT_EQ(ReadWholeFile(areas_[0] / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(areas_[1] / "CGCUENTA.VQF"), "cuentas");
+  EXPECT_EQ(ReadWholeFile(areas_[2] / U8("NMEMPLEÑ.VQF")), "empleados");
   const std::vector<std::string> restored = Log("ReconverREST.log");
   ASSERT_EQ(restored.size(), 13u);
   EXPECT_EQ(restored[9], "Restaurando archivos de Nomina");
@@ -335,8 +330,8 @@ TEST_F(CmdScripts, AreaThatCannotBeCopiedGivesExitCodeOne) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Run("RESBACK.BAT"), 1);
   CloseHandle(held);
-  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
-  EXPECT_EQ(Read(backup_ / "DNom" / U8("NMEMPLEÑ.VQF")), "viejo");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / U8("NMEMPLEÑ.VQF")), "viejo");
   const std::vector<std::string> log = Log("ReconverBCK.log");
   ASSERT_EQ(log.size(), 13u);
   EXPECT_EQ(log[7], "No existe la carpeta de origen: " + U8Text(areas_[1]));

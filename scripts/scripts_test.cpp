@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/command.h"
+#include "platform/runtime/test_support.h"
 
 namespace {
 
@@ -26,12 +26,7 @@ void Write(const fs::path& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
 
-std::string Read(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using runtime::test::ReadWholeFile;
 
 // Output of a shell command line run in the current folder, and its exit code.
 std::string Output(const std::string& line, int* exit_code) {
@@ -49,9 +44,6 @@ class Suite : public testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    char pattern[] = "/tmp/scripts_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    suite_ = pattern;
     program_ = suite_ / "Dinarvex";
     backup_ = program_ / "CopiasREC";
     adm_ = suite_ / "Datos" / "Adm";
@@ -68,7 +60,6 @@ class Suite : public testing::Test {
   }
   void TearDown() override {
     fs::current_path(home_);
-    fs::remove_all(suite_);
   }
 
   void WriteSettings(const std::string& text) { Write(suite_ / "Sorvane.ini", text); }
@@ -84,7 +75,7 @@ class Suite : public testing::Test {
 
   // A log's lines; every line of it must end with CR LF.
   std::vector<std::string> LogLines(const char* name) {
-    std::string bytes = Read(backup_ / name);
+    std::string bytes = ReadWholeFile(backup_ / name);
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -109,7 +100,9 @@ class Suite : public testing::Test {
     return all;
   }
 
-  fs::path home_, suite_, program_, backup_, adm_, con_, nom_;
+  const runtime::test::TestFolder folder_;
+  const fs::path suite_ = folder_.path();
+  fs::path home_, program_, backup_, adm_, con_, nom_;
 };
 
 TEST_F(Suite, InstallLaysOutTheProgramFolder) {
@@ -127,19 +120,19 @@ TEST_F(Suite, InstallLaysOutTheProgramFolder) {
   std::string install = "sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
                         program_.string() + " " + (suite_ / "dinarvexsor").string();
   ASSERT_EQ(runtime::RunCommand(install).exit_code, 0);
-  EXPECT_EQ(Read(program_ / "dinarvexsor"), "programa");
-  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "copia");
+  EXPECT_EQ(ReadWholeFile(program_ / "dinarvexsor"), "programa");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "copia");
 }
 
 TEST_F(Suite, BackupCopiesTheRecordFilesOfEveryAreaAndNamesThemInTheLog) {
   FillAreas();
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
 
-  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
-  EXPECT_EQ(Read(backup_ / "Dadm" / "cfusers.vqf"), "usuarios");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "cfusers.vqf"), "usuarios");
   EXPECT_FALSE(fs::exists(backup_ / "Dadm" / "notas.txt"));
-  EXPECT_EQ(Read(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
-  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
   EXPECT_EQ(LogLines("ReconverBCK.log"),
             Joined({Section("Copiando archivos de Administrativo",
                             {(adm_ / "CFPARAME.VQF").string(), (adm_ / "cfusers.vqf").string(),
@@ -156,8 +149,8 @@ TEST_F(Suite, EmptyAdministrativeFolderStillCopiesTheOtherAreas) {
   fs::remove(adm_ / "cfusers.vqf");
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
 
-  EXPECT_EQ(Read(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
-  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DCon01" / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
   std::vector<std::string> log = LogLines("ReconverBCK.log");
   ASSERT_EQ(log.size(), 12u);
   EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4),
@@ -185,7 +178,7 @@ TEST_F(Suite, EveryAreaProblemIsLoggedAndTheNextAreaStillRuns) {
       << log[10];
   EXPECT_EQ(log[11], (nom_ / "NMNOMINA.VQF").string());
   EXPECT_EQ(log[12], "        1 archivo(s) copiado(s).");
-  EXPECT_EQ(Read(backup_ / "DNom" / "NMNOMINA.VQF"), "nomina");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / "NMNOMINA.VQF"), "nomina");
 }
 
 TEST_F(Suite, SettingsReaderMatchesSectionAndKeyExactly) {
@@ -253,7 +246,7 @@ TEST_F(Suite, BackupTakesTheLastValueOfTheExactKeyOnly) {
   ASSERT_GE(log.size(), 4u);
   EXPECT_EQ(log[2], "Ruta de datos no definida en Sorvane.ini");
   EXPECT_EQ(log[3], "        0 archivo(s) copiado(s).");
-  EXPECT_EQ(Read(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
+  EXPECT_EQ(ReadWholeFile(backup_ / "DNom" / "NMEMPLEA.VQF"), "empleados");
 }
 
 TEST_F(Suite, SecondBackupOverwritesTheCopiesAndStartsTheLogAfresh) {
@@ -262,7 +255,7 @@ TEST_F(Suite, SecondBackupOverwritesTheCopiesAndStartsTheLogAfresh) {
   std::vector<std::string> first = LogLines("ReconverBCK.log");
   Write(adm_ / "CFPARAME.VQF", "parametros nuevos");
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
-  EXPECT_EQ(Read(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros nuevos");
+  EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros nuevos");
   EXPECT_EQ(LogLines("ReconverBCK.log"), first);
 }
 
@@ -274,9 +267,9 @@ TEST_F(Suite, RestoreBringsTheBackedUpFilesBack) {
   fs::remove(nom_ / "NMEMPLEA.VQF");
   ASSERT_EQ(runtime::RunCommand(kRestore).exit_code, 0);
 
-  EXPECT_EQ(Read(adm_ / "CFPARAME.VQF"), "parametros");
-  EXPECT_EQ(Read(con_ / "CGCUENTA.Vqf"), "cuentas");
-  EXPECT_EQ(Read(nom_ / "NMEMPLEA.VQF"), "empleados");
+  EXPECT_EQ(ReadWholeFile(adm_ / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(con_ / "CGCUENTA.Vqf"), "cuentas");
+  EXPECT_EQ(ReadWholeFile(nom_ / "NMEMPLEA.VQF"), "empleados");
   fs::path dadm = backup_ / "Dadm";
   EXPECT_EQ(LogLines("ReconverREST.log"),
             Joined({Section("Restaurando archivos de Administrativo",
@@ -303,7 +296,7 @@ TEST_F(Suite, CleanUpEmptiesTheCopiesAndBothLogs) {
   }
   EXPECT_TRUE(fs::is_empty(backup_ / "ReconverBCK.log"));
   EXPECT_TRUE(fs::is_empty(backup_ / "ReconverREST.log"));
-  EXPECT_EQ(Read(adm_ / "CFPARAME.VQF"), "parametros");
+  EXPECT_EQ(ReadWholeFile(adm_ / "CFPARAME.VQF"), "parametros");
 }
 
 TEST_F(Suite, BackupWithoutTheBackupFolderFailsAndWritesNoLog) {

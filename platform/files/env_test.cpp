@@ -22,23 +22,18 @@ namespace fs = std::filesystem;
 
 class EnvTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder_ = runtime::test::MakeTemporaryFolder("env"); }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // A path below the test folder in the platform's own form, as the program builds them.
   std::string In(const std::string& name) const {
     const std::u8string folder = folder_.u8string();
     return runtime::JoinPath(std::string(folder.begin(), folder.end()), name);
   }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(runtime::PathOf(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  static std::string Contents(const std::string& path) { return runtime::test::ReadWholeFile(runtime::PathOf(path)); }
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(runtime::PathOf(path), std::ios::binary) << bytes;
   }
 
-  fs::path folder_;
+  const runtime::test::TestFolder test_folder_;
+  const fs::path folder_ = test_folder_.path();
   Env* const env_ = Env::Default();
 };
 

@@ -28,7 +28,6 @@ using test::Table;
 class FileAccessFaultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = runtime::test::MakeTemporaryFolder("file_access_faults");
     path_ = In("TABLA.VQF");
     lock_ = path_ + ".lck";
     Table t;
@@ -40,8 +39,6 @@ class FileAccessFaultsTest : public ::testing::Test {
     }
     ASSERT_EQ(t.file.Close(), kNoError);
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
   std::string In(const std::string& name) const {
     const std::u8string folder = folder_.u8string();
     return runtime::JoinPath(std::string(folder.begin(), folder.end()), name);
@@ -75,7 +72,8 @@ class FileAccessFaultsTest : public ::testing::Test {
     EXPECT_EQ(hold.Take(path_), kFileSystemError);
   }
 
-  std::filesystem::path folder_;
+  const runtime::test::TestFolder test_folder_;
+  const std::filesystem::path folder_ = test_folder_.path();
   std::string path_;
   std::string lock_;
   test::FaultEnv env_;

@@ -4,7 +4,6 @@
 #include "platform/files/file_hold.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +13,9 @@
 #include "platform/files/errors.h"
 #include "platform/files/file_check.h"
 #include "platform/files/test_process.h"
+#include "platform/files/test_sql.h"
 #include "platform/files/test_table.h"
+#include "platform/runtime/test_support.h"
 
 namespace files {
 namespace {
@@ -22,45 +23,16 @@ namespace {
 namespace fs = std::filesystem;
 using test::Table;
 
-void Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << error;
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
-
 class FileHoldTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("file_hold_" + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "TABLA.VQF").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void CreateWith(const std::string& path, int records) {
-    Table t;
-    ASSERT_EQ(t.file.Create(path), 0);
-    ASSERT_EQ(t.file.Open(path), 0);
-    for (int i = 0; i < records; ++i) {
-      t.Fill(i, "registro", "ciudad");
-      ASSERT_EQ(t.file.Add(), 0);
-    }
-    ASSERT_EQ(t.file.Close(), 0);
-  }
-
-  fs::path dir_;
-  std::string path_;
+  const runtime::test::TestFolder folder_;
+  const fs::path dir_ = folder_.path();
+  const std::string path_ = (dir_ / "TABLA.VQF").string();
 };
 
 TEST_F(FileHoldTest, OpenersAnywhereShowAndAHoldKeepsThemOut) {
   EXPECT_FALSE(IsOpenByAnotherStation(path_));  // no file, no lock file
-  CreateWith(path_, 1);
+  ASSERT_EQ(test::CreateWithRecords(path_, 1), 0);
   EXPECT_FALSE(IsOpenByAnotherStation(path_));
   {
     Table here;
@@ -86,22 +58,13 @@ TEST_F(FileHoldTest, OpenersAnywhereShowAndAHoldKeepsThemOut) {
   EXPECT_FALSE(IsOpenByAnotherStation(path_));
 }
 
-// Every record of a record file in key order, as bytes.
-std::vector<std::string> RecordsOf(const std::string& path) {
-  Table t;
-  std::vector<std::string> records;
-  EXPECT_EQ(t.file.Open(path), 0) << t.file.Detail();
-  t.file.SetStart(test::kCode);
-  while (!t.file.Eof() && t.file.Next() == 0) records.emplace_back(t.record, t.record + sizeof t.record);
-  return records;
-}
-
 // A writer killed inside a transaction that had already written into the file leaves its
 // journal live beside it: the file alone holds half a transaction. Settled, the file is
 // back at its last commit by itself, as a copy of it then is, and no journal is left.
 TEST_F(FileHoldTest, JournalOfAKilledWriterIsPlayedBackAndRemoved) {
-  CreateWith(path_, 3000);
-  const std::vector<std::string> committed = RecordsOf(path_);
+  ASSERT_EQ(test::CreateWithRecords(path_, 3000), 0);
+  const std::vector<std::string> committed = test::RecordsOf(path_);
+  ASSERT_EQ(committed.size(), 3000u);
   const std::string journal = path_ + "-journal";
   ASSERT_TRUE(test::KillWriterMidTransaction(FILES_TEST_HELPER, path_));
   // The check reads without writing: it does not play the journal, and says so.
@@ -111,7 +74,7 @@ TEST_F(FileHoldTest, JournalOfAKilledWriterIsPlayedBackAndRemoved) {
   // Copied as it lies, without its journal, the file holds half a transaction.
   const std::string bare = (dir_ / "SUELTA.VQF").string();
   fs::copy_file(path_, bare);
-  EXPECT_NE(RecordsOf(bare), committed);
+  EXPECT_NE(test::RecordsOf(bare), committed);
 
   FileHold hold;
   ASSERT_EQ(hold.Take(path_), 0);
@@ -121,7 +84,7 @@ TEST_F(FileHoldTest, JournalOfAKilledWriterIsPlayedBackAndRemoved) {
   fs::copy_file(path_, copy);
   hold.Release();
   EXPECT_EQ(CheckRecordFile(copy, &detail), 0) << detail;
-  EXPECT_EQ(RecordsOf(copy), committed);
+  EXPECT_EQ(test::RecordsOf(copy), committed);
 }
 
 TEST_F(FileHoldTest, JournalThatIsNoLiveOneIsRemoved) {
@@ -133,7 +96,7 @@ TEST_F(FileHoldTest, JournalThatIsNoLiveOneIsRemoved) {
   EXPECT_EQ(SettleLeftoverJournal(path_, &detail), 0) << detail;
   EXPECT_FALSE(fs::exists(journal));
   // Not a journal at all, beside a sound file, which keeps its records.
-  CreateWith(path_, 5);
+  ASSERT_EQ(test::CreateWithRecords(path_, 5), 0);
   std::ofstream(journal, std::ios::binary) << std::string(4096, 'x');
   EXPECT_EQ(SettleLeftoverJournal(path_, &detail), 0) << detail;
   EXPECT_FALSE(fs::exists(journal));
@@ -164,19 +127,22 @@ TEST_F(FileHoldTest, CheckFindsEveryKindOfDamage) {
       // The index no longer matches its rows; SQLite's quick check does not see this.
       {"index of another column",
        [](const std::string& path) {
-         Sql(path, "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, '(key2)', "
-                   "'(key3)') WHERE name = 'records_key2'");
+         EXPECT_EQ(test::SqlFile(path).Exec("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
+                                            "replace(sql, '(key2)', '(key3)') WHERE name = 'records_key2'"),
+                   "");
        },
        kFileSystemError},
       {"record of another length",
-       [](const std::string& path) { Sql(path, "UPDATE records SET data = x'00' WHERE id = 3"); },
+       [](const std::string& path) {
+         EXPECT_EQ(test::SqlFile(path).Exec("UPDATE records SET data = x'00' WHERE id = 3"), "");
+       },
        kFileSystemError},
       {"missing", [](const std::string& path) { fs::remove(path); }, kFileNotFound},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(path_);
-    CreateWith(path_, 2000);
+    ASSERT_EQ(test::CreateWithRecords(path_, 2000), 0);
     c.damage(path_);
     std::string detail;
     EXPECT_EQ(CheckRecordFile(path_, &detail), c.code);

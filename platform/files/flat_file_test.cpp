@@ -1,20 +1,19 @@
 #include "platform/files/flat_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "platform/files/errors.h"
 #include "platform/files/keyed_file.h"
+#include "platform/runtime/test_support.h"
 
 namespace files {
 namespace {
 
 TEST(FlatFile, ReadsAndWritesByRecordNumber) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("flat_" + std::to_string(getpid()) + ".DAT")).string();
+  const runtime::test::TestFolder folder;
+  const std::string path = (folder.path() / "FLAT.DAT").string();
   uint8_t record[6] = {};
   FlatFile file(sizeof record, record);
   EXPECT_EQ(file.Open(path, kReadWriteDenyNone), kFileNotFound);
@@ -45,7 +44,6 @@ TEST(FlatFile, ReadsAndWritesByRecordNumber) {
   EXPECT_EQ(other.Records(), 3);
   ASSERT_EQ(other.Close(), 0);
   EXPECT_EQ(other.Get(1), kFileNotOpen);
-  std::filesystem::remove(path);
 }
 
 }  // namespace

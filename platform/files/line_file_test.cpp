@@ -1,21 +1,19 @@
 #include "platform/files/line_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "platform/files/errors.h"
+#include "platform/runtime/test_support.h"
 
 namespace files {
 namespace {
 
 class LineFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { std::filesystem::remove(path_); }
-
   std::vector<std::string> ReadAll(const std::string& content, size_t max_length = 256) {
     std::ofstream(path_, std::ios::binary) << content;
     LineFile file;
@@ -28,11 +26,11 @@ class LineFileTest : public ::testing::Test {
     return lines;
   }
 
-  const std::string path_ =
-      (std::filesystem::temp_directory_path() / ("lines_" + std::to_string(getpid()) + ".log")).string();
+  const runtime::test::TestFolder folder_;
+  const std::string path_ = (folder_.path() / "lines.log").string();
 };
 
-TEST_F(LineFileTest, LineRules) {
+TEST_F(LineFileTest, LinesEndAtCrLfOrCtrlZAndComeBackExpandedAndCut) {
   using Lines = std::vector<std::string>;
   // CR LF ends a line; the last line needs no end; an empty line is a line.
   EXPECT_EQ(ReadAll("uno\r\n\r\ndos"), (Lines{"uno", "", "dos"}));

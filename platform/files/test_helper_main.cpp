@@ -6,15 +6,14 @@
 //                                     milliseconds (forever when negative), then exits.
 //   files_test_helper deny-write PATH MS opens the file's share as a deny-write opener
 //                                     does, prints "opened", holds it MS milliseconds.
-//   files_test_helper write-hold PATH starts a write on the file as another station's
-//                                     driver would, prints "writing", and keeps it open
-//                                     until killed.
+//   files_test_helper hold PATH [exclusive] starts a write on the file as another
+//                                     station's driver would (with "exclusive", under the
+//                                     lock that keeps readers out too), prints "held", and
+//                                     keeps it until killed.
 //   files_test_helper spill PATH      zeroes every record in one transaction with a page
 //                                     cache too small to hold it, so that SQLite writes
 //                                     into the file before the commit; prints "spilled"
 //                                     and waits, for ever, to be killed.
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include <thread>
 
 #include "platform/files/env.h"
+#include "platform/files/test_sql.h"
 #include "platform/files/test_table.h"
 
 using files::test::Table;
@@ -67,20 +67,19 @@ int HoldShare(const char* path, int milliseconds) {
   return 0;
 }
 
-int HoldWrite(const char* path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 1;
-  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return 2;
-  std::printf("writing\n");
+int HoldWrite(const char* path, bool exclusive) {
+  files::test::SqlFile file(path);
+  if (!file.IsOpen()) return 1;
+  if (!file.Exec(exclusive ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE").empty()) return 2;
+  std::printf("held\n");
   std::fflush(stdout);
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 int SpillAndWait(const char* path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path, &db) != SQLITE_OK) return 1;
-  if (sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN IMMEDIATE; UPDATE records SET data = zeroblob(length(data))",
-                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+  files::test::SqlFile file(path);
+  if (!file.IsOpen()) return 1;
+  if (!file.Exec("PRAGMA cache_size = 2; BEGIN IMMEDIATE; UPDATE records SET data = zeroblob(length(data))").empty()) {
     return 2;
   }
   std::printf("spilled\n");
@@ -93,11 +92,13 @@ int SpillAndWait(const char* path) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "rewrite") == 0) return Rewrite(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "lock") == 0) return HoldLock(argv[2], std::atoi(argv[3]));
-  if (argc == 3 && std::strcmp(argv[1], "write-hold") == 0) return HoldWrite(argv[2]);
+  if (argc >= 3 && std::strcmp(argv[1], "hold") == 0 && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "exclusive") == 0))) {
+    return HoldWrite(argv[2], argc == 4);
+  }
   if (argc == 4 && std::strcmp(argv[1], "deny-write") == 0) return HoldShare(argv[2], std::atoi(argv[3]));
   if (argc == 3 && std::strcmp(argv[1], "spill") == 0) return SpillAndWait(argv[2]);
   std::fprintf(stderr,
-               "usage: files_test_helper rewrite PATH | lock PATH MS | write-hold PATH | "
+               "usage: files_test_helper rewrite PATH | lock PATH MS | hold PATH [exclusive] | "
                "deny-write PATH MS | spill PATH\n");
   return 64;
 }

@@ -25,6 +25,25 @@ class TestProcess : public runtime::test::ChildProcess {
   }
 };
 
+// Another station in the middle of a write on the record file `path`, as its driver keeps
+// one (with `exclusive`, under the lock that keeps readers out too): the helper's "hold"
+// run, from construction until it is killed or destroyed.
+class HoldingStation : public TestProcess {
+ public:
+  enum class Hold { kWrite, kExclusive };
+
+  HoldingStation(const char* helper, const std::string& path, Hold hold = Hold::kWrite)
+      : TestProcess(helper, hold == Hold::kExclusive ? std::vector<std::string>{"hold", path, "exclusive"}
+                                                     : std::vector<std::string>{"hold", path}),
+        holds_(ReadLine() == "held") {}
+
+  // False when the helper could not take the file.
+  bool Holds() const { return holds_; }
+
+ private:
+  bool holds_;
+};
+
 // True when a journal lies beside `path` that SQLite would play back into it: its header
 // carries the journal's magic, which SQLite writes only once it is about to change the
 // file itself (until then the header is zeros and the file is still whole).

@@ -1,12 +1,15 @@
 // A small table for the drivers' tests: the key types and attributes the catalogue uses.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/files/keyed_file.h"
 #include "platform/files/layout.h"
+#include "platform/files/test_walk.h"
 
 namespace files::test {
 
@@ -57,6 +60,29 @@ struct Table {
   std::string Name() const { return reinterpret_cast<const char*>(record + 4); }
   uint8_t& Amount() { return record[23]; }  // a byte of the amount, changed by rewrites
 };
+
+// A new file at `path` holding the records 0 .. records - 1, named "registro", in `city`;
+// the code of the first step that failed, 0 when none did.
+inline int CreateWithRecords(const std::string& path, int records, const std::string& city = "ciudad") {
+  Table t;
+  if (const int rc = t.file.Create(path); rc != 0) return rc;
+  if (const int rc = t.file.Open(path); rc != 0) return rc;
+  for (int i = 0; i < records; ++i) {
+    t.Fill(i, "registro", city);
+    if (const int rc = t.file.Add(); rc != 0) return rc;
+  }
+  return t.file.Close();
+}
+
+// Every record of the file at `path` in code order, as bytes (opening it plays any journal
+// left beside it); none when it cannot be opened.
+inline std::vector<std::string> RecordsOf(const std::string& path) {
+  Table t;
+  std::vector<std::string> records;
+  if (t.file.Open(path) != 0) return records;
+  VisitRecords(t.file, kCode, [&] { records.emplace_back(t.record, t.record + sizeof t.record); });
+  return records;
+}
 
 // A rewrite of generation g sets the city (a key) and the amount to g in every byte, so
 // that a torn record or a stale index entry shows.

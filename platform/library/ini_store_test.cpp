@@ -1,31 +1,24 @@
 #include "platform/library/ini_store.h"
-#include "platform/runtime/test_support.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+
+#include "platform/runtime/test_support.h"
 
 namespace library {
 namespace {
 
 class IniStoreTest : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = runtime::test::MakeTemporaryFolder("dinarvex-ini").string();
-    path_ = folder_ + "/Dinarvex.INI";
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
   void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-  std::string Read() {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Read() { return runtime::test::ReadWholeFile(path_); }
 
-  std::string folder_, path_;
+  const runtime::test::TestFolder test_folder_;
+  const std::string folder_ = test_folder_.path().string();
+  const std::string path_ = folder_ + "/Dinarvex.INI";
 };
 
 TEST_F(IniStoreTest, KillWritesTheListBackAndKeepsEverythingElse) {

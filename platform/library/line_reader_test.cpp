@@ -1,12 +1,13 @@
 #include "platform/library/line_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "platform/runtime/test_support.h"
 
 namespace library {
 namespace {
@@ -15,8 +16,6 @@ namespace fs = std::filesystem;
 
 class LineReaderTest : public testing::Test {
  protected:
-  void TearDown() override { fs::remove(path_); }
-
   void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
   std::vector<std::string> ReadAll(const std::string& bytes, size_t size = 257) {
@@ -30,7 +29,8 @@ class LineReaderTest : public testing::Test {
     return lines;
   }
 
-  const fs::path path_ = fs::temp_directory_path() / ("reader_" + std::to_string(getpid()) + ".log");
+  const runtime::test::TestFolder folder_;
+  const fs::path path_ = folder_.path() / "reader.log";
 };
 
 TEST_F(LineReaderTest, TakesUtf8LinesAsTheyAreAndOthersAsCodePage1252) {
@@ -66,7 +66,7 @@ TEST_F(LineReaderTest, CutsToOneLessThanTheSizeInCharacters) {
   EXPECT_EQ(ReadAll("abcdef\r\n", 4), std::vector<std::string>{"abc"});
 }
 
-TEST_F(LineReaderTest, MissingFileAndReadsWithoutAFile) {
+TEST_F(LineReaderTest, AMissingFileFailsEveryReadAndASecondInitStartsTheNewFileAfresh) {
   LineReader reader;
   EXPECT_NE(reader.Init(path_.string()), 0);
   std::string line = "previa";

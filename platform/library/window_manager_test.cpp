@@ -74,7 +74,7 @@ std::vector<int> RunProcedure(Session& s, const std::function<void(TestWindow&)>
   return manager.accepted;
 }
 
-TEST(EnterActsAsTab, ByTheKindOfControlWithTheFocus) {
+TEST(EnterKey, ActsByTheKindOfControlWithTheFocus) {
   struct Case {
     const char* what;
     std::function<void(ui::HeadlessBackend&)> script;
@@ -145,7 +145,7 @@ TEST(ProcedureFrame, InitAndKillKeepTheProcedureNameAndTheGlobals) {
   EXPECT_EQ(ThreadWindowGlobals().ResponseGlobal, kRequestCancelled);  // nothing set it
 }
 
-TEST(ProcedureFrame, ResponsesOfButtonActionsFatalLevelsAndNestedWindows) {
+TEST(ProcedureFrame, ButtonActionsFatalLevelsAndNestedWindowsSetTheResponse) {
   {
     Session s;
     s.screen.Click("?ACEPTAR").Click("?OTRO");

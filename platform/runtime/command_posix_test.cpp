@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "platform/runtime/test_support.h"
 
 namespace runtime {
 namespace {
@@ -16,29 +17,16 @@ namespace fs = std::filesystem;
 // Runs each test in a fresh folder of its own, as the program runs in its folder.
 class RunCommandTest : public testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    char pattern[] = "/tmp/command_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(folder_);
-  }
+  void SetUp() override { fs::current_path(folder_); }
+  void TearDown() override { fs::current_path(home_); }
   static void Write(const fs::path& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
   }
-  static std::string Read(const fs::path& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  static std::string Read(const fs::path& name) { return test::ReadWholeFile(name); }
 
-  fs::path home_;
-  fs::path folder_;
+  const fs::path home_ = fs::current_path();
+  const test::TestFolder test_folder_;
+  const fs::path folder_ = test_folder_.path();
 };
 
 TEST_F(RunCommandTest, GivesTheExitCode) {

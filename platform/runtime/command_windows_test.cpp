@@ -13,19 +13,15 @@ namespace fs = std::filesystem;
 
 class RunCommandTest : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = test::MakeTemporaryFolder("dinarvex-command");
-    previous_ = fs::current_path();
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(folder_);
-  }
+  void SetUp() override { fs::current_path(folder_); }
+  void TearDown() override { fs::current_path(previous_); }
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(folder_ / name, std::ios::binary) << text;
   }
-  fs::path folder_, previous_;
+
+  const fs::path previous_ = fs::current_path();
+  const test::TestFolder test_folder_;
+  const fs::path folder_ = test_folder_.path();
 };
 
 TEST_F(RunCommandTest, BatchLineRunsTheScriptOfTheCurrentFolderAndGivesItsExitCode) {

@@ -4,33 +4,21 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include <unistd.h>
+#include "platform/runtime/test_support.h"
 
 namespace runtime {
 namespace {
 
 class Ini : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ini_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-            std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-    file_ = (dir_ / "Sorvane.ini").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   void Write(std::string_view bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
-  std::string Read() {
-    std::ifstream in(file_, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Read() { return test::ReadWholeFile(file_); }
   std::string Get(std::string_view section, std::string_view key) { return GetIni(section, key, "<none>", file_); }
 
-  std::filesystem::path dir_;
-  std::string file_;
+  const test::TestFolder folder_;
+  const std::filesystem::path dir_ = folder_.path();
+  const std::string file_ = (dir_ / "Sorvane.ini").string();
 };
 
 TEST_F(Ini, MissingFileGivesTheDefault) { EXPECT_EQ(GetIni("Sistemas", "RutaDatos", " ", file_), " "); }

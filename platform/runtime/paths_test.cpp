@@ -31,22 +31,22 @@ TEST(PathsTest, ShortPathOfTheEmptyPathIsTheCurrentFoldersShortForm) {
 
 // The program keeps its data root in the short form and shows the long one.
 TEST(PathsTest, TheLongFormOfTheShortFormIsThePathItself) {
-  const std::filesystem::path parent = test::MakeTemporaryFolder("paths");
-  const std::filesystem::path folder = parent / u8"Carpeta del programa con un nombre largo ñ";
+  const test::TestFolder parent;
+  const std::filesystem::path folder = parent.path() / u8"Carpeta del programa con un nombre largo ñ";
   std::filesystem::create_directory(folder);
   const std::u8string utf8 = folder.u8string();
   const std::string path(utf8.begin(), utf8.end());
   const std::string short_form = ShortPath(path);
   EXPECT_LE(short_form.size(), path.size());
   EXPECT_EQ(LongPath(short_form), path);
-  std::filesystem::remove_all(parent);
 }
 
 // The suite's folder is the program folder followed by ".."; a person is shown the folder
 // that names.
 TEST(PathsTest, LongPathResolvesTheParentOfTheProgramFolder) {
   namespace fs = std::filesystem;
-  const fs::path suite = fs::temp_directory_path() / "paths_test_suite_ñ";
+  const test::TestFolder folder;
+  const fs::path suite = folder.path() / "suite_ñ";
   fs::create_directories(suite / "Dinarvex");
   const std::string sep(1, kPathSeparator);
   const std::string expected = LongPath(suite.string());
@@ -54,7 +54,6 @@ TEST(PathsTest, LongPathResolvesTheParentOfTheProgramFolder) {
   EXPECT_EQ(LongPath((suite / "Dinarvex").string() + sep + "." + sep + "no_existe" + sep + ".."),
             LongPath((suite / "Dinarvex").string()));
   EXPECT_EQ(expected.find(".."), std::string::npos);
-  fs::remove_all(suite);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/runtime/test_support.h"
+
 namespace runtime {
 namespace {
 
@@ -16,17 +18,11 @@ namespace {
 // and a real copy of the program, never see each other's marks.
 class SingleInstanceTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dinarvex-mark-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("XDG_RUNTIME_DIR");
-    std::filesystem::remove_all(folder_);
-  }
-  std::string folder_;
+  void SetUp() override { setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
+  const test::TestFolder test_folder_;
+  const std::string folder_ = test_folder_.path().string();
 };
 
 TEST_F(SingleInstanceTest, SecondCreateOfTheSameNameIsRefused) {

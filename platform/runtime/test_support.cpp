@@ -1,8 +1,21 @@
 #include "platform/runtime/test_support.h"
 
+#include <fstream>
+#include <iterator>
+#include <system_error>
 #include <utility>
 
 namespace runtime::test {
+
+TestFolder::~TestFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 std::string ChildProcess::ReadLine() {
   for (;;) {

@@ -9,8 +9,24 @@
 
 namespace runtime::test {
 
-// A fresh folder in the system's temporary folder, its name starting with `prefix`.
-std::filesystem::path MakeTemporaryFolder(const std::string& prefix);
+// A fresh folder in the system's temporary folder, removed with everything in it at the
+// end. A test that works inside it must step out before then: Windows keeps the working
+// folder of a process from being removed.
+class TestFolder {
+ public:
+  TestFolder();  // test_support_posix.cpp, test_support_windows.cpp
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The whole content of a file, byte for byte; empty when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 // Sets or removes a variable of this process's environment (seen by children too).
 void SetEnvironment(const std::string& name, const std::string& value);

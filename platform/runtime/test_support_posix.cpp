@@ -12,10 +12,10 @@ extern char** environ;
 
 namespace runtime::test {
 
-std::filesystem::path MakeTemporaryFolder(const std::string& prefix) {
-  std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+TestFolder::TestFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "dinarvex-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  return pattern;
+  path_ = pattern;
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }

@@ -34,13 +34,12 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
-std::filesystem::path MakeTemporaryFolder(const std::string& prefix) {
+TestFolder::TestFolder() {
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random() % 1000000000));
+    path_ = std::filesystem::temp_directory_path() / ("dinarvex-test-" + std::to_string(random() % 1000000000));
     std::error_code error;
-    if (std::filesystem::create_directory(folder, error)) return folder;
+    if (std::filesystem::create_directory(path_, error)) return;
   }
   throw std::runtime_error("no temporary folder");
 }
