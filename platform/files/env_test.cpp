@@ -22,24 +22,18 @@ namespace fs = std::filesystem;
 
 class EnvTest : public ::testing::Test {
  protected:
-  // A path below the test folder in the platform's own form, as the program builds them.
-  std::string In(const std::string& name) const {
-    const std::u8string folder = folder_.u8string();
-    return runtime::JoinPath(std::string(folder.begin(), folder.end()), name);
-  }
   static std::string Contents(const std::string& path) { return runtime::test::ReadWholeFile(runtime::PathOf(path)); }
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(runtime::PathOf(path), std::ios::binary) << bytes;
   }
 
-  const runtime::test::TestFolder test_folder_;
-  const fs::path folder_ = test_folder_.path();
+  const runtime::test::TestFolder folder_;
   Env* const env_ = Env::Default();
 };
 
 // The suite's folders carry Spanish names; on Windows they must reach the wide calls.
 TEST_F(EnvTest, RecordFilesLiveInFoldersWithAccentedNames) {
-  const std::string folder = In("Año Nómina");
+  const std::string folder = folder_.In("Año Nómina");
   fs::create_directories(runtime::PathOf(folder));
   const std::string path = runtime::JoinPath(folder, "PERSONAL.VQF");
 
@@ -59,39 +53,39 @@ TEST_F(EnvTest, RecordFilesLiveInFoldersWithAccentedNames) {
 
 TEST_F(EnvTest, MissingFileAndMissingFolderHaveTheirOwnCodes) {
   std::unique_ptr<File> file;
-  EXPECT_EQ(env_->OpenFile(In("NOHAY.VQF"), false, &file, nullptr), kFileNotFound);
-  EXPECT_EQ(env_->OpenFile(runtime::JoinPath(In("No existe"), "NOHAY.VQF"), false, &file, nullptr), kPathNotFound);
+  EXPECT_EQ(env_->OpenFile(folder_.In("NOHAY.VQF"), false, &file, nullptr), kFileNotFound);
+  EXPECT_EQ(env_->OpenFile(runtime::JoinPath(folder_.In("No existe"), "NOHAY.VQF"), false, &file, nullptr), kPathNotFound);
   EXPECT_EQ(file, nullptr);
 }
 
 TEST_F(EnvTest, MoveOverReplacesAnExistingFile) {
-  Write(In("viejo"), "contenido viejo");
-  Write(In("nuevo"), "contenido nuevo");
-  ASSERT_EQ(env_->MoveOver(In("nuevo"), In("viejo")), kNoError);
-  EXPECT_EQ(Contents(In("viejo")), "contenido nuevo");
-  EXPECT_FALSE(fs::exists(runtime::PathOf(In("nuevo"))));
+  Write(folder_.In("viejo"), "contenido viejo");
+  Write(folder_.In("nuevo"), "contenido nuevo");
+  ASSERT_EQ(env_->MoveOver(folder_.In("nuevo"), folder_.In("viejo")), kNoError);
+  EXPECT_EQ(Contents(folder_.In("viejo")), "contenido nuevo");
+  EXPECT_FALSE(fs::exists(runtime::PathOf(folder_.In("nuevo"))));
 }
 
 // The commit groups tell the opens of one file from opens of two files by this.
 TEST_F(EnvTest, IdentityTellsOneFileByTwoNamesFromTwoFiles) {
-  fs::create_directories(runtime::PathOf(In("sub")));
-  Write(In("A.VQF"), "a");
-  Write(In("B.VQF"), "b");
+  fs::create_directories(runtime::PathOf(folder_.In("sub")));
+  Write(folder_.In("A.VQF"), "a");
+  Write(folder_.In("B.VQF"), "b");
   FileIdentity a{}, a_again{}, b{};
-  ASSERT_EQ(env_->IdentityOf(In("A.VQF"), &a), kNoError);
-  ASSERT_EQ(env_->IdentityOf(runtime::JoinPath(runtime::JoinPath(In("sub"), ".."), "A.VQF"), &a_again), kNoError);
-  ASSERT_EQ(env_->IdentityOf(In("B.VQF"), &b), kNoError);
+  ASSERT_EQ(env_->IdentityOf(folder_.In("A.VQF"), &a), kNoError);
+  ASSERT_EQ(env_->IdentityOf(runtime::JoinPath(runtime::JoinPath(folder_.In("sub"), ".."), "A.VQF"), &a_again), kNoError);
+  ASSERT_EQ(env_->IdentityOf(folder_.In("B.VQF"), &b), kNoError);
   EXPECT_EQ(a, a_again);
   EXPECT_NE(a, b);
-  EXPECT_EQ(env_->IdentityOf(In("C.VQF"), &b), kFileNotFound);
+  EXPECT_EQ(env_->IdentityOf(folder_.In("C.VQF"), &b), kFileNotFound);
 }
 
 // Two opens of one file exclude each other as two stations would; the lock bytes lie far
 // beyond the data, so neither lock stops the other open from reading and writing.
 TEST_F(EnvTest, LocksOfOneOpenBindTheOtherAndLeaveTheDataFree) {
   std::unique_ptr<File> first, second;
-  ASSERT_EQ(env_->OpenFile(In("T.lck"), true, &first, nullptr), kNoError);
-  ASSERT_EQ(env_->OpenFile(In("T.lck"), true, &second, nullptr), kNoError);
+  ASSERT_EQ(env_->OpenFile(folder_.In("T.lck"), true, &first, nullptr), kNoError);
+  ASSERT_EQ(env_->OpenFile(folder_.In("T.lck"), true, &second, nullptr), kNoError);
 
   ASSERT_EQ(first->TakeOpenShare(kReadWriteDenyNone), kNoError);
   EXPECT_EQ(second->TakeOpenShare(kReadWriteDenyNone), kNoError);  // both share

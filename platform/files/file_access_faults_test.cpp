@@ -28,7 +28,7 @@ using test::Table;
 class FileAccessFaultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = In("TABLA.VQF");
+    path_ = folder_.In("TABLA.VQF");
     lock_ = path_ + ".lck";
     Table t;
     ASSERT_EQ(t.file.Create(path_), kNoError) << t.file.Detail();
@@ -38,10 +38,6 @@ class FileAccessFaultsTest : public ::testing::Test {
       ASSERT_EQ(t.file.Add(), kNoError) << t.file.Detail();
     }
     ASSERT_EQ(t.file.Close(), kNoError);
-  }
-  std::string In(const std::string& name) const {
-    const std::u8string folder = folder_.u8string();
-    return runtime::JoinPath(std::string(folder.begin(), folder.end()), name);
   }
   static bool Exists(const std::string& path) { return std::filesystem::exists(runtime::PathOf(path)); }
 
@@ -72,8 +68,7 @@ class FileAccessFaultsTest : public ::testing::Test {
     EXPECT_EQ(hold.Take(path_), kFileSystemError);
   }
 
-  const runtime::test::TestFolder test_folder_;
-  const std::filesystem::path folder_ = test_folder_.path();
+  const runtime::test::TestFolder folder_;
   std::string path_;
   std::string lock_;
   test::FaultEnv env_;
@@ -125,7 +120,7 @@ TEST_F(FileAccessFaultsTest, ACreateWhoseMoveFailsKeepsTheOldFileAndLeavesNoNewO
 TEST_F(FileAccessFaultsTest, AFlatFileWriteThatFailsOrStopsShortCountsNoRecordAndTheNextAddTakesItsPlace) {
   for (const Fault fault : {Fault::kWriteError, Fault::kShortWrite}) {
     SCOPED_TRACE(static_cast<int>(fault));
-    const std::string path = In("PLANO.DAT");
+    const std::string path = folder_.In("PLANO.DAT");
     uint8_t record[6] = {};
     FlatFile file(sizeof record, record, &env_);
     ASSERT_EQ(file.Create(path), kNoError);
@@ -157,7 +152,7 @@ TEST_F(FileAccessFaultsTest, AFlatFileWriteThatFailsOrStopsShortCountsNoRecordAn
 // Create empties a flat file only once it holds it alone: a lock that fails leaves its
 // records, and so does Open.
 TEST_F(FileAccessFaultsTest, AFlatFileThatCannotBeLockedIsNeitherOpenedNorEmptied) {
-  const std::string path = In("PLANO.DAT");
+  const std::string path = folder_.In("PLANO.DAT");
   uint8_t record[6] = {'a', 'a', 'a', 'a', 'a', 'a'};
   FlatFile file(sizeof record, record, &env_);
   ASSERT_EQ(file.Create(path), kNoError);
@@ -175,7 +170,7 @@ TEST_F(FileAccessFaultsTest, AFlatFileThatCannotBeLockedIsNeitherOpenedNorEmptie
 // A read that fails is an error of its own, never the end of the file (a log read to its
 // "end" would lose its last lines without a word), and the lines are still there after it.
 TEST_F(FileAccessFaultsTest, ALineFileThatCannotBeReadFailsInsteadOfEnding) {
-  const std::string path = In("PROCESO.LOG");
+  const std::string path = folder_.In("PROCESO.LOG");
   std::ofstream(runtime::PathOf(path), std::ios::binary) << "uno\r\ndos\r\n";
   LineFile file(&env_);
   env_.Fail(".LOG", Fault::kOpenError);

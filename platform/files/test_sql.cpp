@@ -5,6 +5,7 @@ namespace files::test {
 SqlFile::SqlFile(const std::string& path, Access access) {
   const int flags = access == Access::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    open_error_ = "cannot open " + path + ": " + sqlite3_errmsg(db_);
     sqlite3_close(db_);
     db_ = nullptr;
   }
@@ -13,7 +14,7 @@ SqlFile::SqlFile(const std::string& path, Access access) {
 SqlFile::~SqlFile() { sqlite3_close(db_); }
 
 std::string SqlFile::Exec(const std::string& sql) {
-  if (db_ == nullptr) return "not open";
+  if (db_ == nullptr) return open_error_;
   char* error = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK) return "";
   std::string text = error != nullptr ? error : sqlite3_errmsg(db_);

@@ -13,7 +13,8 @@ class SqlFile {
  public:
   enum class Access { kReadWrite, kReadOnly };
 
-  // Opens an existing file; a missing one is not created (IsOpen is false, every call fails).
+  // Opens an existing file; a missing one is not created (IsOpen is false and every call
+  // fails, Exec with the reason).
   explicit SqlFile(const std::string& path, Access access = Access::kReadWrite);
   ~SqlFile();
   SqlFile(const SqlFile&) = delete;
@@ -33,6 +34,7 @@ class SqlFile {
 
  private:
   sqlite3* db_ = nullptr;
+  std::string open_error_;  // why the open failed
 };
 
 }  // namespace files::test

@@ -5,11 +5,18 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/runtime/paths.h"
+
 namespace runtime::test {
 
 TestFolder::~TestFolder() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TestFolder::In(const std::string& name) const {
+  const std::u8string folder = path_.u8string();
+  return JoinPath(std::string(folder.begin(), folder.end()), name);
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path) {

@@ -20,6 +20,9 @@ class TestFolder {
   TestFolder& operator=(const TestFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // The path of `name` inside the folder as the program writes paths: UTF-8 text with the
+  // platform's separator.
+  std::string In(const std::string& name) const;
 
  private:
   std::filesystem::path path_;
