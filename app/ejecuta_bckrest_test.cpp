@@ -32,15 +32,12 @@ namespace {
 
 using runtime::test::TestFolder;
 using runtime::test::ReadWholeFile;
+using runtime::test::WriteWholeFile;
 
 namespace fs = std::filesystem;
 
 const fs::path kSource = DINARVEX_SOURCE_DIR;
 constexpr const char* kModule = "Dinarvex$Dinvx003";
-
-void Write(const fs::path& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
 
 // A list row as the window keeps it: a STRING(120).
 std::string Row(std::string_view line) { return runtime::FitString(line, kLogLineWidth); }
@@ -81,7 +78,7 @@ class BackupWindow : public testing::Test {
                                   program_.string())
                   .exit_code,
               0);
-    Write(program_.parent_path() / "Sorvane.ini",
+    WriteWholeFile(program_.parent_path() / "Sorvane.ini",
           runtime::Utf8ToCp1252("[Sistemas]\r\nRutadatos=" + areas_[0].string() + "\r\nRutaDatosContabilidad=" +
                                 areas_[1].string() + "\r\nRutaDatosNomina=" + areas_[2].string() + "\r\n"));
     fs::current_path(program_);
@@ -114,7 +111,7 @@ class BackupWindow : public testing::Test {
   // Puts a stand-in in place of a script: its sh text runs in the program folder. It
   // copies nothing, so the window is given no data areas whose copies it would miss.
   void StandIn(const char* script, const std::string& body) {
-    Write(program_ / script, body);
+    WriteWholeFile(program_ / script, body);
     GLO::RUTADATOS = "";
     GLO::RUTADATOSCONTABILIDAD = "";
     GLO::RUTADATOSNOMINA = "";
@@ -156,7 +153,7 @@ TEST_F(BackupWindow, BackupAndRestoreCopyEveryFileBothWaysAndShowTheirLogs) {
   }
   for (size_t i = 0; i < files.size(); ++i) {
     EXPECT_EQ(ReadWholeFile(program_ / "CopiasREC" / copies[i] / files[i].filename()), bytes[i]) << files[i];
-    Write(files[i], "cambiado");
+    WriteWholeFile(files[i], "cambiado");
   }
   screen_.Click("?BTN_RESTAURAR").Answer("Si");
   EjecutaBCKREST();
@@ -186,7 +183,7 @@ TEST_F(BackupWindow, RestoreAsksFirstAndNoLeavesEverythingAsItWas) {
       "Los datos de las áreas administrativa, contable y de nómina se reemplazarán por la copia de "
       "respaldo de CopiasREC";
   const std::string question_end = ".\n¿Desea restaurar la copia?";
-  Write(ParameCopy(), "copia");
+  WriteWholeFile(ParameCopy(), "copia");
   const std::string data = ReadWholeFile(parame_);
   {
     ui::HeadlessBackend screen;
@@ -202,7 +199,7 @@ TEST_F(BackupWindow, RestoreAsksFirstAndNoLeavesEverythingAsItWas) {
     EXPECT_TRUE(screen.cursors().empty());
   }
   // With the log of a backup: its date and time.
-  Write(Log("ReconverBCK.log"), "linea\r\n");
+  WriteWholeFile(Log("ReconverBCK.log"), "linea\r\n");
   std::tm written{};
   written.tm_year = 2026 - 1900;
   written.tm_mon = 2;
@@ -258,7 +255,7 @@ TEST_F(BackupWindow, LongLinesAreCutToTheListsWidth) {
   for (const Job& job : kJobs) {
     SCOPED_TRACE(job.button);
     const std::string accented = runtime::Utf8ToCp1252(std::string(115, 'n') + "ñandú");
-    Write(Log(job.log), std::string(300, 'x') + "\r\n" + std::string(150, 'y') + "\r\n" + accented +
+    WriteWholeFile(Log(job.log), std::string(300, 'x') + "\r\n" + std::string(150, 'y') + "\r\n" + accented +
                             "\xE1\xE9\r\n" + "/datos/n\xC3\xB3mina/A.VQF\r\n");
     StandIn(job.script, "exit 0\n");
     ui::HeadlessBackend screen;
@@ -337,7 +334,7 @@ TEST_F(BackupWindow, FailedScriptShowsItsLogAndSaysWhyTheResultIsNotSound) {
 // says so, and no box about the log comes first.
 TEST_F(BackupWindow, ScriptsWordIsNotTakenForIt) {
   fs::copy_file(program_ / "RESBACK.sh", program_ / "RESBACK_real.sh");
-  Write(program_ / "RESBACK.sh", "sh ./RESBACK_real.sh \"$@\" && : > '" + ParameCopy().string() + "'\n");
+  WriteWholeFile(program_ / "RESBACK.sh", "sh ./RESBACK_real.sh \"$@\" && : > '" + ParameCopy().string() + "'\n");
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();
   ASSERT_EQ(Reports(screen_).size(), 1u);
@@ -453,7 +450,7 @@ TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
     EXPECT_EQ(files::test::RecordsOf(parame_.string()).size(), backed_up.size());
     EXPECT_TRUE(Sound(parame_));
     EXPECT_EQ(ReadWholeFile(ParameCopy()), copy);  // neither copied nor restored
-    Write(ParameCopy(), ReadWholeFile(parame_));  // the restore's turn needs a copy
+    WriteWholeFile(ParameCopy(), ReadWholeFile(parame_));  // the restore's turn needs a copy
   }
 }
 
@@ -461,7 +458,7 @@ TEST_F(BackupWindow, FileThatAnotherStationWritesStopsBothJobs) {
 // copy passes the check.
 TEST_F(BackupWindow, FilesStayHeldWhileTheScriptCopies) {
   fs::copy_file(program_ / "RESBACK.sh", program_ / "RESBACK_copia.sh");
-  Write(program_ / "RESBACK.sh", std::string(FILES_TEST_HELPER) + " rewrite '" + parame_.string() +
+  WriteWholeFile(program_ / "RESBACK.sh", std::string(FILES_TEST_HELPER) + " rewrite '" + parame_.string() +
                             "' > /dev/null; echo $? > escritor\nexec sh ./RESBACK_copia.sh \"$@\"\n");
   screen_.Click("?BTN_COPIAR");
   EjecutaBCKREST();

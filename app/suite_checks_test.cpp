@@ -23,16 +23,13 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using runtime::test::WriteWholeFile;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
 constexpr const char* kModule = "Dinarvex$Dinvx001";
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // The first bytes of a table's file overwritten: SQLite no longer takes it for a database.
 void Damage(const fs::path& file) {
@@ -110,14 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
                              "la suite, la que contiene la carpeta del programa, y vuelva a iniciar el programa.";
                     }},
         StartupCase{"SettingsWithoutTheSection",
-                    [](const fs::path& s) { WriteFile(s / "Sorvane.ini", "[Otra]\r\nRutaDatos=/datos\r\n"); },
+                    [](const fs::path& s) { WriteWholeFile(s / "Sorvane.ini", "[Otra]\r\nRutaDatos=/datos\r\n"); },
                     NoDataFolderKey},
         StartupCase{"SettingsThatAreNoText",
-                    [](const fs::path& s) { WriteFile(s / "Sorvane.ini", std::string("\0\xff\xfe[Sis\x01", 8)); },
+                    [](const fs::path& s) { WriteWholeFile(s / "Sorvane.ini", std::string("\0\xff\xfe[Sis\x01", 8)); },
                     NoDataFolderKey},
         StartupCase{"DataFolderMissing",
                     [](const fs::path& s) {
-                      WriteFile(s / "Sorvane.ini", "[Sistemas]\r\nRutaDatos=" + (s / "NoExiste").string() + "\r\n");
+                      WriteWholeFile(s / "Sorvane.ini", "[Sistemas]\r\nRutaDatos=" + (s / "NoExiste").string() + "\r\n");
                     },
                     [](const fs::path& s) {
                       return "La carpeta de datos " + (s / "NoExiste").string() + ", que nombra la clave RutaDatos de " +

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -24,10 +23,7 @@ namespace fs = std::filesystem;
 const fs::path kSource = DINARVEX_SOURCE_DIR;
 
 using runtime::test::ReadWholeFile;
-
-void Write(const fs::path& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
+using runtime::test::WriteWholeFile;
 
 // A path from UTF-8 text, whatever the code page of the narrow file names.
 fs::path U8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
@@ -156,21 +152,21 @@ class CmdConstruct : public InFreshFolder, public testing::WithParamInterface<Pr
  protected:
   void SetUp() override {
     InFreshFolder::SetUp();
-    Write("valores.txt", "a!b&c\r\nx%PATH%y^z\r\nq\"&echo INYECTADO&\"r\r\n");
-    Write("ajustes.ini", "k=D:\\A=B\r\n;k=nota\r\n[Sistemas]\r\n");
-    Write("comilla.txt", "\"q\r\n");
-    Write("dos.cmd", "@echo uno\r\n@echo dos\r\n");
+    WriteWholeFile("valores.txt", "a!b&c\r\nx%PATH%y^z\r\nq\"&echo INYECTADO&\"r\r\n");
+    WriteWholeFile("ajustes.ini", "k=D:\\A=B\r\n;k=nota\r\n[Sistemas]\r\n");
+    WriteWholeFile("comilla.txt", "\"q\r\n");
+    WriteWholeFile("dos.cmd", "@echo uno\r\n@echo dos\r\n");
     fs::create_directories(fs::path("Datos con blanco") / "sub.vqf");
     fs::create_directories("vacia");
-    Write(fs::path("Datos con blanco") / "A.VQF", "a");
-    Write(fs::path("Datos con blanco") / "otro.txt", "o");
-    Write("archivo.txt", "x");
+    WriteWholeFile(fs::path("Datos con blanco") / "A.VQF", "a");
+    WriteWholeFile(fs::path("Datos con blanco") / "otro.txt", "o");
+    WriteWholeFile("archivo.txt", "x");
   }
 };
 
 TEST_P(CmdConstruct, RunsAsWritten) {
   const Probe& probe = GetParam();
-  Write("probe.bat", std::string("@echo off\r\nsetlocal EnableExtensions DisableDelayedExpansion\r\n") + probe.script);
+  WriteWholeFile("probe.bat", std::string("@echo off\r\nsetlocal EnableExtensions DisableDelayedExpansion\r\n") + probe.script);
   EXPECT_EQ(runtime::RunCommand("cmd.exe /c probe.bat <nul >probe.out 2>nul").exit_code, probe.exit_code);
   std::string expected = probe.output;
   const std::string here = folder_.string();
@@ -183,11 +179,11 @@ INSTANTIATE_TEST_SUITE_P(Scripts, CmdConstruct, testing::ValuesIn(kProbes),
 
 // Text read from a file and names listed by dir keep their code page 1252 letters.
 TEST_F(InFreshFolder, CmdReadsFilesAndListingsInCodePage1252) {
-  Write("nombres.txt", "N\xF3mina \xD1" "and\xFA\r\n");
+  WriteWholeFile("nombres.txt", "N\xF3mina \xD1" "and\xFA\r\n");
   fs::create_directories("origen");
   fs::create_directories("destino");
-  Write(fs::path("origen") / U8("ÑANDÚ.VQF"), "n");
-  Write("probe.bat",
+  WriteWholeFile(fs::path("origen") / U8("ÑANDÚ.VQF"), "n");
+  WriteWholeFile("probe.bat",
         "@echo off\r\nchcp 1252 >nul 2>&1\r\n"
         "for /f \"usebackq eol=; delims=\" %%L in (\"nombres.txt\") do mkdir \"%%L\"\r\n"
         "for /f \"eol=| delims=\" %%F in ('dir /b /a-d \"origen\\*.vqf\"') do copy /Y \"origen\\%%F\" \"destino\\%%F\" >nul");
@@ -225,7 +221,7 @@ TEST_F(InFreshFolder, SettingsReaderMatchesSectionAndKeyExactly) {
       {"no =", "[Sistemas]\r\nRutadatos\r\n", ""},
   };
   for (const Case& c : cases) {
-    Write("Sorvane.ini", c.settings);
+    WriteWholeFile("Sorvane.ini", c.settings);
     EXPECT_EQ(runtime::RunCommand("cmd.exe /c chcp 1252 >nul 2>&1 & call ini.cmd Sorvane.ini Sistemas Rutadatos "
                                   "<nul >leido.txt 2>nul")
                   .exit_code,
@@ -235,7 +231,7 @@ TEST_F(InFreshFolder, SettingsReaderMatchesSectionAndKeyExactly) {
   }
   // A quote in a value runs nothing. Windows' cmd prints the value and wine's drops the
   // line; no folder's name holds a quote, so the scripts copy nothing by it either way.
-  Write("Sorvane.ini", "[Sistemas]\r\nRutadatos=C:\\a\"&echo INYECTADO&\"b\r\n");
+  WriteWholeFile("Sorvane.ini", "[Sistemas]\r\nRutadatos=C:\\a\"&echo INYECTADO&\"b\r\n");
   EXPECT_EQ(runtime::RunCommand("cmd.exe /c call ini.cmd Sorvane.ini Sistemas Rutadatos <nul >leido.txt 2>nul").exit_code,
             0);
   const std::string printed = ReadWholeFile("leido.txt");
@@ -253,13 +249,13 @@ class CmdScripts : public InFreshFolder {
       fs::copy_file(kSource / "scripts" / script, (script[0] == 'i' ? backup_ : program_) / script);
     }
     for (const fs::path& area : areas_) fs::create_directories(area);
-    Write(areas_[0] / "CFPARAME.VQF", "parametros");
-    Write(areas_[0] / "cfusuari.vqf", "usuarios");
-    Write(areas_[0] / "notas.txt", "no es un archivo de datos");
-    Write(areas_[1] / "CGCUENTA.VQF", "cuentas");
-    Write(areas_[2] / U8("NMEMPLEÑ.VQF"), "empleados");
+    WriteWholeFile(areas_[0] / "CFPARAME.VQF", "parametros");
+    WriteWholeFile(areas_[0] / "cfusuari.vqf", "usuarios");
+    WriteWholeFile(areas_[0] / "notas.txt", "no es un archivo de datos");
+    WriteWholeFile(areas_[1] / "CGCUENTA.VQF", "cuentas");
+    WriteWholeFile(areas_[2] / U8("NMEMPLEÑ.VQF"), "empleados");
     // The accounting path is relative, with blanks around it.
-    Write(folder_ / "Sorvane.ini", "[Sistemas]\r\nRutadatos=" + Cp1252(areas_[0]) +
+    WriteWholeFile(folder_ / "Sorvane.ini", "[Sistemas]\r\nRutadatos=" + Cp1252(areas_[0]) +
                                        "\r\nRutaDatosContabilidad= \t Datos\\Con tabilidad  \r\nRutaDatosNomina=" +
                                        Cp1252(areas_[2]) + "\r\n");
     fs::current_path(program_);
@@ -307,9 +303,9 @@ TEST_F(CmdScripts, BackupCopiesEveryAreaAndRestoreBringsEveryFileBack) {
                                       "        1 archivo(s) copiado(s).", "Copiando archivos de Nomina", rule,
                                       U8Text(areas_[2] / U8("NMEMPLEÑ.VQF")), "        1 archivo(s) copiado(s)."}));
 
-  Write(areas_[0] / "CFPARAME.VQF", "cambiado");
-  Write(areas_[1] / "CGCUENTA.VQF", "cambiado");
-  Write(areas_[2] / U8("NMEMPLEÑ.VQF"), "cambiado");
+  WriteWholeFile(areas_[0] / "CFPARAME.VQF", "cambiado");
+  WriteWholeFile(areas_[1] / "CGCUENTA.VQF", "cambiado");
+  WriteWholeFile(areas_[2] / U8("NMEMPLEÑ.VQF"), "cambiado");
   ASSERT_EQ(Run("RESREST.BAT"), 0);
   EXPECT_EQ(ReadWholeFile(areas_[0] / "CFPARAME.VQF"), "parametros");
   EXPECT_EQ(ReadWholeFile(areas_[1] / "CGCUENTA.VQF"), "cuentas");
@@ -324,7 +320,7 @@ TEST_F(CmdScripts, BackupCopiesEveryAreaAndRestoreBringsEveryFileBack) {
 TEST_F(CmdScripts, AreaThatCannotBeCopiedGivesExitCodeOne) {
   fs::remove_all(areas_[1]);
   // A copy held open against writers by another program cannot be written.
-  Write(backup_ / "DNom" / U8("NMEMPLEÑ.VQF"), "viejo");
+  WriteWholeFile(backup_ / "DNom" / U8("NMEMPLEÑ.VQF"), "viejo");
   const HANDLE held = CreateFileW((backup_ / "DNom" / U8("NMEMPLEÑ.VQF")).wstring().c_str(), GENERIC_READ,
                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,8 @@ const char kBackup[] = "cmd.exe /c .\\RESBACK.BAT,1";
 const char kRestore[] = "cmd.exe /c .\\RESREST.BAT,1";
 const std::string kRule(35, '=');
 
-void Write(const fs::path& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
-
 using runtime::test::ReadWholeFile;
+using runtime::test::WriteWholeFile;
 
 // Output of a shell command line run in the current folder, and its exit code.
 std::string Output(const std::string& line, int* exit_code) {
@@ -62,15 +58,15 @@ class Suite : public testing::Test {
     fs::current_path(home_);
   }
 
-  void WriteSettings(const std::string& text) { Write(suite_ / "Sorvane.ini", text); }
+  void WriteSettings(const std::string& text) { WriteWholeFile(suite_ / "Sorvane.ini", text); }
 
   // A few record files in every area, endings in every case, and one other file.
   void FillAreas() {
-    Write(adm_ / "CFPARAME.VQF", "parametros");
-    Write(adm_ / "cfusers.vqf", "usuarios");
-    Write(adm_ / "notas.txt", "no es un archivo de datos");
-    Write(con_ / "CGCUENTA.Vqf", "cuentas");
-    Write(nom_ / "NMEMPLEA.VQF", "empleados");
+    WriteWholeFile(adm_ / "CFPARAME.VQF", "parametros");
+    WriteWholeFile(adm_ / "cfusers.vqf", "usuarios");
+    WriteWholeFile(adm_ / "notas.txt", "no es un archivo de datos");
+    WriteWholeFile(con_ / "CGCUENTA.Vqf", "cuentas");
+    WriteWholeFile(nom_ / "NMEMPLEA.VQF", "empleados");
   }
 
   // A log's lines; every line of it must end with CR LF.
@@ -115,8 +111,8 @@ TEST_F(Suite, InstallLaysOutTheProgramFolder) {
     EXPECT_TRUE(fs::is_directory(backup_ / name)) << name;
   }
   // Laid out again with the program: the copies already there stay.
-  Write(backup_ / "Dadm" / "CFPARAME.VQF", "copia");
-  Write(suite_ / "dinarvexsor", "programa");
+  WriteWholeFile(backup_ / "Dadm" / "CFPARAME.VQF", "copia");
+  WriteWholeFile(suite_ / "dinarvexsor", "programa");
   std::string install = "sh " + (kSource / "tools" / "install_layout.sh").string() + " " +
                         program_.string() + " " + (suite_ / "dinarvexsor").string();
   ASSERT_EQ(runtime::RunCommand(install).exit_code, 0);
@@ -165,7 +161,7 @@ TEST_F(Suite, EveryAreaProblemIsLoggedAndTheNextAreaStillRuns) {
   fs::remove_all(adm_);                                     // data folder missing
   fs::remove_all(backup_ / "DCon01");                       // backup folder missing
   fs::create_directories(backup_ / "DNom" / "NMEMPLEA.VQF");  // the copy cannot be written
-  Write(nom_ / "NMNOMINA.VQF", "nomina");
+  WriteWholeFile(nom_ / "NMNOMINA.VQF", "nomina");
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 1);
 
   std::vector<std::string> log = LogLines("ReconverBCK.log");
@@ -227,7 +223,7 @@ TEST_F(Suite, BackupTakesTheLastValueOfTheExactKeyOnly) {
   FillAreas();
   fs::path wrong = suite_ / "Datos" / "Otra";
   fs::create_directories(wrong);
-  Write(wrong / "AJENO.VQF", "ajeno");
+  WriteWholeFile(wrong / "AJENO.VQF", "ajeno");
   WriteSettings("[Sistemas]\r\nRutadatos=" + wrong.string() + "\r\nRutadatos=" + adm_.string() +
                 "\r\nRutaDatosContabilidad=" + con_.string() + "\r\nRutaDatosNomina=" +
                 nom_.string() + "\r\n");
@@ -253,7 +249,7 @@ TEST_F(Suite, SecondBackupOverwritesTheCopiesAndStartsTheLogAfresh) {
   FillAreas();
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
   std::vector<std::string> first = LogLines("ReconverBCK.log");
-  Write(adm_ / "CFPARAME.VQF", "parametros nuevos");
+  WriteWholeFile(adm_ / "CFPARAME.VQF", "parametros nuevos");
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
   EXPECT_EQ(ReadWholeFile(backup_ / "Dadm" / "CFPARAME.VQF"), "parametros nuevos");
   EXPECT_EQ(LogLines("ReconverBCK.log"), first);
@@ -262,8 +258,8 @@ TEST_F(Suite, SecondBackupOverwritesTheCopiesAndStartsTheLogAfresh) {
 TEST_F(Suite, RestoreBringsTheBackedUpFilesBack) {
   FillAreas();
   ASSERT_EQ(runtime::RunCommand(kBackup).exit_code, 0);
-  Write(adm_ / "CFPARAME.VQF", "convertido");
-  Write(con_ / "CGCUENTA.Vqf", "convertido");
+  WriteWholeFile(adm_ / "CFPARAME.VQF", "convertido");
+  WriteWholeFile(con_ / "CGCUENTA.Vqf", "convertido");
   fs::remove(nom_ / "NMEMPLEA.VQF");
   ASSERT_EQ(runtime::RunCommand(kRestore).exit_code, 0);
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/files/errors.h"
@@ -24,7 +23,7 @@ class EnvTest : public ::testing::Test {
  protected:
   static std::string Contents(const std::string& path) { return runtime::test::ReadWholeFile(runtime::PathOf(path)); }
   static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(runtime::PathOf(path), std::ios::binary) << bytes;
+    runtime::test::WriteWholeFile(runtime::PathOf(path), bytes);
   }
 
   const runtime::test::TestFolder folder_;

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/runtime/test_support.h"
 
@@ -19,9 +18,7 @@ class RunCommandTest : public testing::Test {
  protected:
   void SetUp() override { fs::current_path(folder_); }
   void TearDown() override { fs::current_path(home_); }
-  static void Write(const fs::path& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
+  static void Write(const fs::path& name, const std::string& text) { test::WriteWholeFile(name, text); }
   static std::string Read(const fs::path& name) { return test::ReadWholeFile(name); }
 
   const fs::path home_ = fs::current_path();

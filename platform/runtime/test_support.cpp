@@ -24,6 +24,10 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 std::string ChildProcess::ReadLine() {
   for (;;) {
     const size_t end = pending_.find('\n');

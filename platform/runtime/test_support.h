@@ -30,6 +30,8 @@ class TestFolder {
 
 // The whole content of a file, byte for byte; empty when it cannot be read.
 std::string ReadWholeFile(const std::filesystem::path& path);
+// Makes `bytes` the whole content of a file, created when missing.
+void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes);
 
 // Sets or removes a variable of this process's environment (seen by children too).
 void SetEnvironment(const std::string& name, const std::string& value);
