@@ -61,14 +61,14 @@ struct Table {
   uint8_t& Amount() { return record[23]; }  // a byte of the amount, changed by rewrites
 };
 
-// A new file at `path` holding the records 0 .. records - 1, named "registro", in `city`;
-// the code of the first step that failed, 0 when none did.
-inline int CreateWithRecords(const std::string& path, int records, const std::string& city = "ciudad") {
+// A new file at `path` holding the records 0 .. records - 1, each named "registro" with a
+// blank city (generation 0); the code of the first step that failed, 0 when none did.
+inline int CreateWithRecords(const std::string& path, int records) {
   Table t;
   if (const int rc = t.file.Create(path); rc != 0) return rc;
   if (const int rc = t.file.Open(path); rc != 0) return rc;
   for (int i = 0; i < records; ++i) {
-    t.Fill(i, "registro", city);
+    t.Fill(i, "registro");
     if (const int rc = t.file.Add(); rc != 0) return rc;
   }
   return t.file.Close();
