@@ -3,7 +3,7 @@
 namespace files {
 
 SqliteCode KeyWalk::ReadAhead(const WalkPosition& at) {
-  Statement& s = st_->walk[at.key];
+  Statement& s = st_->walk(at.key);
   if (!GoesOn(at)) {
     Stop();
     from_ = at.bound;
@@ -42,7 +42,7 @@ bool KeyWalk::GoesOn(const WalkPosition& at) const {
 }
 
 void KeyWalk::Stop() {
-  if (key_ >= 0) st_->walk[key_].Reset();
+  if (key_ >= 0) st_->walk(key_).Reset();
   key_ = -1;
 }
 

@@ -239,12 +239,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (int rc = ReadyKey(key); rc != kNoError) return rc;
     if (int rc = BeginRead(); rc != kNoError) return rc;
     const std::string value = EncodeKeyValue(layout_, layout_.keys[key], record_);
-    Statement& s = st_->first_in_range[key];
-    s.Bind(1, value);
-    const std::string end = PrefixEnd(value, column_lengths_[key]);
-    s.Bind(2, end);
     Row row;
-    const SqliteCode rc = st_->StepRow(s, &row);
+    const SqliteCode rc = st_->FirstInRange(key, value, PrefixEnd(value, column_lengths_[key]), &row);
     if (rc != SqliteCode::kRow) return rc == SqliteCode::kDone ? Done(kRecordNotFound) : FailSql(rc);
     key_ = key;
     walk_.Forget();
@@ -294,18 +290,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
       if (int rc = CheckUnique(k, value, 0); rc != kNoError) return rc;
       columns.push_back(KeyColumn(value, id));
     }
-    Statement& s = st_->insert;
-    s.Bind(1, id);
-    s.Bind(2, record_, layout_.length);
-    int index = 3;
-    for (const std::string& column : columns) s.Bind(index++, column);
-    for (size_t m = 0; m < memos_.size(); ++m) {
-      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
-      s.Bind(index++, memo.data(), memo.size());
-    }
-    const SqliteCode rc = s.Step();
-    s.Reset();
-    if (rc != SqliteCode::kDone) return FailSql(rc);
+    if (SqliteCode rc = st_->Insert(id, columns); rc != SqliteCode::kDone) return FailSql(rc);
     ++next_id_;
     ++writes_;
     ++key_writes_;
@@ -319,15 +304,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (current_id_ == 0) return Done(kRecordNotAvailable);
     if (int rc = BeginWrite(); rc != kNoError) return rc;
-    Statement& s = st_->remove;
-    s.Bind(1, current_id_);
-    s.Bind(2, current_data_);
-    const SqliteCode rc = s.Step();
-    s.Reset();
-    if (rc != SqliteCode::kDone) return FailSql(rc);
-    if (sqlite3_changes(db_) == 0) {
-      return errors_.RecordChangedSinceRead();
-    }
+    if (SqliteCode rc = st_->Remove(current_id_, current_data_); rc != SqliteCode::kDone) return FailSql(rc);
+    if (st_->Changes() == 0) return errors_.RecordChangedSinceRead();
     current_id_ = 0;
     ++writes_;
     ++key_writes_;
@@ -337,11 +315,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
 
   int Records() {
     if (Ready() != kNoError || BeginRead() != kNoError) return -1;
-    Statement& s = st_->count;
-    const SqliteCode rc = s.Step();
-    const int64_t count = s.Int(0);
-    s.Reset();
-    if (rc != SqliteCode::kRow) {
+    int64_t count = 0;
+    if (SqliteCode rc = st_->Count(&count); rc != SqliteCode::kRow) {
       FailSql(rc);
       return -1;
     }
@@ -794,7 +769,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   SqliteCode PrepareStatements() {
-    st_ = std::make_unique<RecordStatements>(db_, layout_);
+    st_ = std::make_unique<RecordStatements>(db_, layout_, record_, memos_);
     walk_.Attach(st_.get());
     marks_.Attach(db_);
     SqliteCode rc = group_.Prepare(db_, {this, &marks_});
@@ -805,24 +780,9 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   // The buffer written over the current record's row with an UPDATE: the data, the memos
   // and the key columns in `changed`. The row must still hold the data as read.
   int UpdateRow(uint64_t changed, const std::vector<std::string>& columns) {
-    Statement* update = nullptr;
-    if (SqliteCode rc = st_->Update(changed, &update); rc != SqliteCode::kOk) return FailSql(rc);
-    Statement& s = *update;
-    s.Bind(1, record_, layout_.length);
-    s.Bind(2, current_id_);
-    s.Bind(3, current_data_);
-    int index = 4;
-    for (size_t m = 0; m < memos_.size(); ++m) {
-      const std::string_view memo = TrimmedMemo(memos_[m], layout_.memos[m].size);
-      s.Bind(index++, memo.data(), memo.size());
-    }
-    for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      if ((changed >> k & 1) != 0) s.Bind(index++, columns[k]);
-    }
-    const SqliteCode rc = s.Step();
-    s.Reset();
+    const SqliteCode rc = st_->Update(changed, current_id_, current_data_, columns);
     if (rc != SqliteCode::kDone) return FailSql(rc);
-    return sqlite3_changes(db_) == 0 ? errors_.RecordChangedSinceRead() : kNoError;
+    return st_->Changes() == 0 ? errors_.RecordChangedSinceRead() : kNoError;
   }
 
   // The buffer written over the current record's `data` in place, through SQLite's BLOB
@@ -871,13 +831,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     const KeyDecl& key = layout_.keys[k];
     if ((key.flags & kDup) != 0) return kNoError;
     if ((key.flags & kOpt) != 0 && IsBlankKeyValue(layout_, key, record_)) return kNoError;
-    Statement& s = st_->first_in_range[k];
-    s.Bind(1, value);
-    const std::string end = PrefixEnd(value, column_lengths_[k]);
-    s.Bind(2, end);
-    const SqliteCode rc = s.Step();
-    const int64_t id = rc == SqliteCode::kRow ? s.Int(0) : 0;
-    s.Reset();
+    int64_t id = 0;
+    const SqliteCode rc = st_->FirstIdInRange(k, value, PrefixEnd(value, column_lengths_[k]), &id);
     if (rc == SqliteCode::kRow && id != own_id) {
       return Done(kDuplicateKey, std::string("Ya existe un registro con ese valor de ") + key.name +
                                      " en " + path_);
@@ -936,9 +891,9 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   SqliteCode ReadNextId() {
-    const SqliteCode rc = st_->max_id.Step();
-    next_id_ = st_->max_id.Int(0) + 1;
-    st_->max_id.Reset();
+    int64_t largest = 0;
+    const SqliteCode rc = st_->MaxId(&largest);
+    next_id_ = largest + 1;
     return rc == SqliteCode::kRow ? SqliteCode::kOk : rc;
   }
 

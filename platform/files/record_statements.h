@@ -27,9 +27,6 @@ struct Row {
   std::vector<std::string> memos;
 };
 
-// Memos are stored without their trailing NUL bytes; reading pads them back.
-std::string_view TrimmedMemo(const uint8_t* memo, uint32_t size);
-
 // A field's value as a number, for the next value of an auto-increment key: a text counts
 // as the number its leading digits spell, after leading blanks.
 int64_t ReadNumber(const FieldDecl& field, const uint8_t* record);
@@ -37,31 +34,59 @@ int64_t ReadNumber(const FieldDecl& field, const uint8_t* record);
 void WriteNumber(const FieldDecl& field, uint8_t* record, int64_t value);
 bool IsText(FieldType type);
 
+// Statements bind the instance's record buffer and memo buffers (keyed_file.h) as they are
+// when the call is made.
 class RecordStatements {
  public:
-  RecordStatements(sqlite3* db, const RecordLayout& layout) : db_(db), layout_(layout) {}
+  RecordStatements(sqlite3* db, const RecordLayout& layout, const uint8_t* record,
+                   const std::vector<uint8_t*>& memos)
+      : db_(db), layout_(layout), record_(record), memos_(memos) {}
   RecordStatements(const RecordStatements&) = delete;
   RecordStatements& operator=(const RecordStatements&) = delete;
 
   SqliteCode Prepare();
 
-  Statement max_id, count, insert, remove;
-  std::deque<Statement> walk;            // per key: the records past a column, in order
-  std::deque<Statement> first_in_range;  // per key: the first record of a value's range
-
-  // UPDATE of the data, the memos and the key columns in `changed` (a bit per key); ?1
-  // data, ?2 id, ?3 the data as read (the record must still hold it), then the memos, then
-  // the key columns. Prepared on first use.
-  SqliteCode Update(uint64_t changed, Statement** out);
-
+  // Per key: the records whose column lies past ?1, in order (key_walk.h steps it).
+  Statement& walk(int key) { return walk_[key]; }
   // The row a read statement stands on, into `row` (whose buffers are reused).
   void ReadRow(const Statement& s, Row* row) const;
-  // Steps `s` once, reads the row it meets and resets it.
-  SqliteCode StepRow(Statement& s, Row* row) const;
+
+  // The first record whose column of key `k` lies in [value, end), into *row: kRow, kDone
+  // when there is none, or an error.
+  SqliteCode FirstInRange(size_t k, const std::string& value, const std::string& end, Row* row);
+  // The same record's id alone.
+  SqliteCode FirstIdInRange(size_t k, const std::string& value, const std::string& end, int64_t* id);
+  // The largest id stored (0 for none), with kRow, or an error.
+  SqliteCode MaxId(int64_t* id);
+  // The number of records, with kRow, or an error.
+  SqliteCode Count(int64_t* count);
+
+  // The buffer as the new record `id`, with its key columns: kDone or an error.
+  SqliteCode Insert(int64_t id, const std::vector<std::string>& columns);
+  // The buffer written over record `id`, which must still hold `as_read`: the data, the
+  // memos and the key columns in `changed` (a bit per key, the column in columns[k]).
+  // kDone or an error.
+  SqliteCode Update(uint64_t changed, int64_t id, const std::string& as_read, const std::vector<std::string>& columns);
+  // Deletes record `id`, which must still hold `as_read`: kDone or an error.
+  SqliteCode Remove(int64_t id, const std::string& as_read);
+  // The records that the last Insert, Update or Remove changed: 0 when the record did not
+  // hold what was read.
+  int Changes() const { return sqlite3_changes(db_); }
 
  private:
+  // UPDATE of the data, the memos and the key columns in `changed`; ?1 data, ?2 id, ?3 the
+  // data as read, then the memos, then the key columns. Prepared on first use.
+  SqliteCode PrepareUpdate(uint64_t changed, Statement** out);
+  // Binds the memo buffers from parameter `index` on; the next free index.
+  int BindMemos(Statement& s, int index) const;
+
   sqlite3* const db_;
   const RecordLayout& layout_;
+  const uint8_t* const record_;
+  const std::vector<uint8_t*>& memos_;
+  Statement max_id_, count_, insert_, remove_;
+  std::deque<Statement> walk_;            // per key
+  std::deque<Statement> first_in_range_;  // per key: the first record of a value's range
   std::map<uint64_t, Statement> updates_;  // by the set of key columns written
 };
 
