@@ -23,17 +23,17 @@ constexpr const char* kCacheSize = "PRAGMA cache_size = -131072";  // KiB
 // The first fault the checks find, empty when there is none.
 std::string FirstFault(sqlite3* db) {
   Statement integrity;
-  int rc = integrity.Prepare(db, "PRAGMA integrity_check");
-  if (rc != SQLITE_OK) return sqlite3_errmsg(db);
+  SqliteCode rc = integrity.Prepare(db, "PRAGMA integrity_check");
+  if (rc != SqliteCode::kOk) return sqlite3_errmsg(db);
   rc = integrity.Step();
-  if (rc != SQLITE_ROW) return sqlite3_errmsg(db);
+  if (rc != SqliteCode::kRow) return sqlite3_errmsg(db);
   const std::string verdict(integrity.Text(0));
   integrity.Reset();
   if (verdict != "ok") return verdict;
 
   Statement length;
-  if (length.Prepare(db, "SELECT value FROM layout WHERE item = 'record_length'") != SQLITE_OK ||
-      length.Step() != SQLITE_ROW) {
+  if (length.Prepare(db, "SELECT value FROM layout WHERE item = 'record_length'") != SqliteCode::kOk ||
+      length.Step() != SqliteCode::kRow) {
     return "no tiene la tabla de estructura de un archivo de datos";
   }
   const int64_t record_length = length.Int(0);
@@ -41,11 +41,11 @@ std::string FirstFault(sqlite3* db) {
 
   Statement wrong;
   if (wrong.Prepare(db, "SELECT count(*) FROM records WHERE typeof(data) <> 'blob' OR length(data) <> ?1") !=
-      SQLITE_OK) {
+      SqliteCode::kOk) {
     return sqlite3_errmsg(db);
   }
   wrong.Bind(1, record_length);
-  if (wrong.Step() != SQLITE_ROW) return sqlite3_errmsg(db);
+  if (wrong.Step() != SqliteCode::kRow) return sqlite3_errmsg(db);
   const int64_t bad = wrong.Int(0);
   wrong.Reset();
   if (bad != 0) return std::to_string(bad) + " registro(s) de largo distinto al declarado";
@@ -62,7 +62,8 @@ int CheckRecordFile(const std::string& path, std::string* detail) {
   }
   sqlite3* db = nullptr;
   std::string fault;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+  if (SqliteCode{sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)} !=
+      SqliteCode::kOk) {
     fault = db != nullptr ? sqlite3_errmsg(db) : "no se pudo abrir";
   } else {
     sqlite3_busy_timeout(db, kBusyTimeoutMs);

@@ -1,7 +1,7 @@
 // A prepared SQLite statement that resets itself after use, so that no read cursor stays
 // open between calls (an open cursor would hold the file's shared lock and block commits).
 // A statement whose Prepare failed (or that was never prepared) is harmless: Step returns
-// SQLITE_MISUSE, the columns read as empty, and the rest does nothing, so that a failure
+// kMisuse, the columns read as empty, and the rest does nothing, so that a failure
 // path that resets or reads it cannot crash.
 #pragma once
 
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/files/sqlite_code.h"
 
 namespace files {
 
@@ -20,11 +22,11 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  int Prepare(sqlite3* db, std::string_view sql) {
+  SqliteCode Prepare(sqlite3* db, std::string_view sql) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    return sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
-                              SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+    return SqliteCode{sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                                         SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr)};
   }
   bool Prepared() const { return stmt_ != nullptr; }
 
@@ -40,8 +42,8 @@ class Statement {
     if (stmt_ != nullptr) sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
   }
 
-  // SQLITE_ROW, SQLITE_DONE or an error code.
-  int Step() { return stmt_ != nullptr ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
+  // kRow, kDone or an error code.
+  SqliteCode Step() { return stmt_ != nullptr ? SqliteCode{sqlite3_step(stmt_)} : SqliteCode::kMisuse; }
   void Reset() {
     if (stmt_ == nullptr) return;
     sqlite3_reset(stmt_);
@@ -67,5 +69,16 @@ class Statement {
  private:
   sqlite3_stmt* stmt_ = nullptr;
 };
+
+// The integer in the first column of the first row of `sql` (a count, a pragma's value).
+inline SqliteCode QueryInteger(sqlite3* db, std::string_view sql, int64_t* value) {
+  Statement s;
+  SqliteCode rc = s.Prepare(db, sql);
+  if (rc == SqliteCode::kOk) rc = s.Step();
+  if (rc != SqliteCode::kRow) return rc;
+  *value = s.Int(0);
+  s.Reset();
+  return SqliteCode::kOk;
+}
 
 }  // namespace files

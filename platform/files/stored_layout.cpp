@@ -47,14 +47,14 @@ std::string SchemaSql(const RecordLayout& layout) {
   return sql;
 }
 
-int WriteLayout(sqlite3* db, const RecordLayout& layout) {
+SqliteCode WriteLayout(sqlite3* db, const RecordLayout& layout) {
   Statement item, field, key, memo;
-  int rc = item.Prepare(db, "INSERT INTO layout VALUES (?1, ?2)");
-  if (rc == SQLITE_OK) rc = field.Prepare(db, "INSERT INTO layout_fields VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-  if (rc == SQLITE_OK) rc = key.Prepare(db, "INSERT INTO layout_keys VALUES (?1, ?2, ?3, ?4)");
-  if (rc == SQLITE_OK) rc = memo.Prepare(db, "INSERT INTO layout_memos VALUES (?1, ?2, ?3)");
+  SqliteCode rc = item.Prepare(db, "INSERT INTO layout VALUES (?1, ?2)");
+  if (rc == SqliteCode::kOk) rc = field.Prepare(db, "INSERT INTO layout_fields VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+  if (rc == SqliteCode::kOk) rc = key.Prepare(db, "INSERT INTO layout_keys VALUES (?1, ?2, ?3, ?4)");
+  if (rc == SqliteCode::kOk) rc = memo.Prepare(db, "INSERT INTO layout_memos VALUES (?1, ?2, ?3)");
   auto run = [&rc](Statement& s) {
-    if (rc == SQLITE_OK && s.Step() != SQLITE_DONE) rc = SQLITE_ERROR;
+    if (rc == SqliteCode::kOk && s.Step() != SqliteCode::kDone) rc = SqliteCode::kError;
     s.Reset();
   };
   const std::pair<std::string, int64_t> items[] = {{"format", kFormatVersion},
@@ -93,16 +93,16 @@ int WriteLayout(sqlite3* db, const RecordLayout& layout) {
   return rc;
 }
 
-int CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* difference) {
+SqliteCode CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* difference) {
   difference->clear();
   Statement s;
-  int rc = s.Prepare(db, "SELECT value FROM layout WHERE item = 'format'");
-  if (rc != SQLITE_OK) return rc;
+  SqliteCode rc = s.Prepare(db, "SELECT value FROM layout WHERE item = 'format'");
+  if (rc != SqliteCode::kOk) return rc;
   rc = s.Step();
-  if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
+  if (rc != SqliteCode::kRow) return rc == SqliteCode::kDone ? SqliteCode::kCorrupt : rc;
   if (s.Int(0) != kFormatVersion) {
     *difference = "formato " + std::to_string(s.Int(0));
-    return SQLITE_OK;
+    return SqliteCode::kOk;
   }
   s.Reset();
 
@@ -134,10 +134,10 @@ int CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* differen
                  " FROM layout_keys ORDER BY number) "
                  "UNION ALL SELECT * FROM (SELECT 'memo ' || number || ' ' || size FROM layout_memos"
                  " ORDER BY number)");
-  if (rc != SQLITE_OK) return rc;
+  if (rc != SqliteCode::kOk) return rc;
   std::vector<std::string> stored;
-  while ((rc = s.Step()) == SQLITE_ROW) stored.emplace_back(s.Text(0));
-  if (rc != SQLITE_DONE) return rc;
+  while ((rc = s.Step()) == SqliteCode::kRow) stored.emplace_back(s.Text(0));
+  if (rc != SqliteCode::kDone) return rc;
   const std::vector<std::string> declared = rows(layout);
   for (size_t i = 0; i < std::max(stored.size(), declared.size()); ++i) {
     const std::string a = i < stored.size() ? stored[i] : "(nada)";
@@ -147,7 +147,7 @@ int CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* differen
       break;
     }
   }
-  return SQLITE_OK;
+  return SqliteCode::kOk;
 }
 
 }  // namespace files

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/files/layout.h"
+#include "platform/files/sqlite_code.h"
 
 namespace files {
 
@@ -16,13 +17,13 @@ constexpr int kFormatVersion = 1;
 // The statements that create an empty file for `layout` (layout tables, records, indexes).
 std::string SchemaSql(const RecordLayout& layout);
 
-// Fills the layout tables; an SQLite result code.
-int WriteLayout(sqlite3* db, const RecordLayout& layout);
+// Fills the layout tables.
+SqliteCode WriteLayout(sqlite3* db, const RecordLayout& layout);
 
-// Compares the stored layout with `layout`. Returns SQLITE_OK and an empty `difference`
-// when they match, SQLITE_OK and a description when they differ, or the SQLite error that
+// Compares the stored layout with `layout`. Returns kOk and an empty `difference`
+// when they match, kOk and a description when they differ, or the SQLite error that
 // kept the tables from being read. Names are not compared: an alias declares the same
 // fields under its own prefix.
-int CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* difference);
+SqliteCode CompareLayout(sqlite3* db, const RecordLayout& layout, std::string* difference);
 
 }  // namespace files

@@ -1,0 +1,114 @@
+// The write group: durable commits, a group that SQLite rolls back, peers that read each
+// other's writes, and a station that keeps the file in a write.
+#include "platform/files/write_group.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/files/errors.h"
+#include "platform/files/fault_vfs.h"
+#include "platform/files/keyed_file_fixture.h"
+
+namespace files {
+namespace {
+
+using test::Table;
+using WriteGroupTest = test::KeyedFileTest;
+using WriteGroupFaultsTest = test::FiveRecordFileTest;
+
+// Two instances in one thread (a table and its alias): each reads what the other wrote.
+TEST_F(WriteGroupTest, InstancesOfOneFileSeeEachOthersWrites) {
+  Table table, alias;
+  CreateWith(table, {{1, "uno"}, {2, "dos"}});
+  ASSERT_EQ(alias.file.Open(path_), 0);
+  for (uint8_t round = 1; round <= 3; ++round) {
+    alias.Clear();
+    alias.SetCode(2);
+    ASSERT_EQ(alias.file.Get(test::kCode), 0);
+    EXPECT_EQ(alias.Amount(), round - 1);
+    table.Clear();
+    table.SetCode(2);
+    ASSERT_EQ(table.file.Get(test::kCode), 0);
+    table.Amount() = round;
+    ASSERT_EQ(table.file.Put(), 0);
+  }
+  table.Fill(3, "tres");
+  ASSERT_EQ(table.file.Add(), 0);
+  EXPECT_EQ(alias.file.Records(), 3);
+}
+
+// Under a power cut a commit is durable only once the journal's deletion is: the folder
+// must be synced after it, on every commit, the one of Close included.
+TEST_F(WriteGroupFaultsTest, EveryCommitSyncsTheFolderAfterDeletingItsJournal) {
+  test::FaultVfs vfs;
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+  t.file.SetStart(test::kCode);
+  ASSERT_EQ(t.file.Next(), 0);
+  t.Amount() = 7;
+  ASSERT_EQ(t.file.Put(), 0);
+  ASSERT_EQ(t.file.Commit(), 0);
+  ASSERT_EQ(t.file.Next(), 0);
+  t.Amount() = 8;
+  ASSERT_EQ(t.file.Put(), 0);
+  ASSERT_EQ(t.file.Close(), 0);
+  EXPECT_EQ(vfs.journal_deletes(), 2);
+  EXPECT_EQ(vfs.synced_journal_deletes(), 2);
+  EXPECT_EQ(Amounts(), (std::vector<int>{7, 8, 0, 0, 0}));
+}
+
+// When SQLite rolls a group back itself (its journal cannot be written), the walk's
+// statement does not keep reading: another station may write the file at once.
+TEST_F(WriteGroupFaultsTest, AGroupThatSqliteRollsBackLeavesTheFileFreeForOthers) {
+  for (const test::FaultVfs::Fault fault : {test::FaultVfs::Fault::kWriteError, test::FaultVfs::Fault::kFullDisk}) {
+    SCOPED_TRACE(fault == test::FaultVfs::Fault::kFullDisk ? "full disk" : "write error");
+    test::FaultVfs vfs;
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    t.file.SetStart(test::kCode);
+    ASSERT_EQ(t.file.Next(), 0);
+    ++t.Amount();
+    ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+    ASSERT_FALSE(t.file.Eof());
+    ASSERT_EQ(t.file.Next(), 0);
+    vfs.Fail(path_ + "-journal", fault);
+    std::memset(t.record + 15, 'z', 8);  // the city, a key: the UPDATE writes index pages
+    EXPECT_EQ(t.file.Put(), kFileSystemError);
+    EXPECT_NE(t.file.Detail().find("Se perdió 1 escritura"), std::string::npos) << t.file.Detail();
+    EXPECT_EQ(t.file.Detail().find("not an error"), std::string::npos) << t.file.Detail();
+    vfs.Clear();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    t.file.Close();
+  }
+}
+
+// A station in a write keeps other writers out, and with an exclusive lock readers too, so
+// that the open itself cannot read the file: either way it is named as held, never as WAL.
+TEST_F(WriteGroupFaultsTest, AStationHoldingTheFileIsFoundInOneAttempt) {
+  for (const char* hold : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
+    SCOPED_TRACE(hold);
+    sqlite3* station = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &station), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(station, hold, nullptr, nullptr, nullptr), SQLITE_OK);
+    Table t;
+    const bool readers_kept_out = std::string(hold) == "BEGIN EXCLUSIVE";
+    EXPECT_EQ(t.file.Open(path_), readers_kept_out ? kFileLocked : kNoError) << t.file.Detail();
+    if (!readers_kept_out) EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
+    EXPECT_EQ(t.file.Detail(), "El archivo " + path_ + " está tomado por otra estación, que lo mantiene en una escritura");
+    sqlite3_exec(station, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(station);
+    if (readers_kept_out) ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), 0) << t.file.Detail();
+    EXPECT_EQ(t.file.Close(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace files
