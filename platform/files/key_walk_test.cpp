@@ -11,6 +11,8 @@
 
 #include "platform/files/errors.h"
 #include "platform/files/keyed_file_fixture.h"
+#include "platform/files/test_sql.h"
+#include "platform/files/test_walk.h"
 
 namespace files {
 namespace {
@@ -123,17 +125,16 @@ TEST_F(KeyWalkTest, ThreadsWalkTheirOwnInstances) {
   EXPECT_EQ(std::count(met_reader.begin(), met_reader.end(), 1), 500);
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0);
-  ASSERT_EQ(t.file.SetStart(test::kCode), 0);
-  while (!t.file.Eof()) {
-    ASSERT_EQ(t.file.Next(), 0);
-    EXPECT_EQ(t.Amount(), 1) << t.Code();
-  }
+  EXPECT_EQ(test::VisitRecords(t.file, test::kCode, [&] { EXPECT_EQ(t.Amount(), 1) << t.Code(); }),
+            0);
 }
 
 // A record one byte short is one error: the walk steps past it, and the writes of the
 // group before it stay.
 TEST_F(KeyWalkFaultsTest, ADamagedRecordIsSteppedOverAndTheGroupStays) {
-  Sql("UPDATE records SET data = substr(data, 1, length(data) - 1) WHERE id = 3");
+  ASSERT_EQ(test::SqlFile(path_).Exec(
+                "UPDATE records SET data = substr(data, 1, length(data) - 1) WHERE id = 3"),
+            "");
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0);
   t.file.SetStart(test::kCode);

@@ -5,11 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,23 +13,13 @@
 #include "platform/files/errors.h"
 #include "platform/files/keyed_file.h"
 #include "platform/files/test_table.h"
+#include "platform/files/test_walk.h"
+#include "platform/runtime/test_support.h"
 
 namespace files::test {
 
 class KeyedFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() / ("keyed_" + std::to_string(getpid()) + "_" +
-                                                     info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "TABLA.VQF").string();
-  }
-  void TearDown() override {
-    if (getenv("KEEP_TEST_FILES") == nullptr) std::filesystem::remove_all(dir_);
-  }
-
   // Creates the file and adds (code, name) records through `t`, left open.
   void CreateWith(Table& t, const std::vector<std::pair<int32_t, std::string>>& rows) {
     ASSERT_EQ(t.file.Create(path_), 0) << t.file.Detail();
@@ -56,16 +42,13 @@ class KeyedFileTest : public ::testing::Test {
     return codes;
   }
 
-  std::filesystem::path dir_;
-  std::string path_;
+  const runtime::test::TestFolder folder_;
+  const std::string path_ = folder_.In("TABLA.VQF");
 };
 
 class FiveRecordFileTest : public KeyedFileTest {
  protected:
-  void SetUp() override {
-    KeyedFileTest::SetUp();
-    WriteFiveRecords();
-  }
+  void SetUp() override { WriteFiveRecords(); }
 
   // The file anew: records 1 to 5, amounts 0.
   void WriteFiveRecords() {
@@ -84,23 +67,9 @@ class FiveRecordFileTest : public KeyedFileTest {
     Table t;
     std::vector<int> amounts;
     EXPECT_EQ(t.file.Open(path_), 0) << t.file.Detail();
-    t.file.SetStart(kCode);
-    while (!t.file.Eof()) {
-      if (t.file.Next() == 0) {
-        amounts.push_back(t.Amount());
-      } else if (!t.file.PositionKnown()) {
-        break;
-      }
-    }
+    VisitRecords(t.file, kCode, [&] { amounts.push_back(t.Amount()); });
     t.file.Close();
     return amounts;
-  }
-
-  void Sql(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
   }
 };
 

@@ -3,18 +3,17 @@
 #include "platform/files/keyed_file_open.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/files/errors.h"
 #include "platform/files/file_hold.h"
 #include "platform/files/keyed_file_fixture.h"
-#include "platform/files/sqlite_statement.h"
+#include "platform/files/test_sql.h"
+#include "platform/runtime/test_support.h"
 
 namespace files {
 namespace {
@@ -52,21 +51,17 @@ TEST_F(KeyedFileOpenTest, AFileOfAnotherLayoutIsRefused) {
 // Damaged files: not a database, empty, cut short, a page overwritten. Each gives 90 and
 // the file's bytes stay as they were.
 TEST_F(KeyedFileOpenTest, ADamagedFileGivesFileSystemErrorAndIsNotWritten) {
-  const std::string garbage = (dir_ / "BASURA.VQF").string();
-  std::ofstream(garbage) << std::string(5000, 'x');
-  const std::string empty = (dir_ / "VACIO.VQF").string();
-  std::ofstream{empty};
+  const std::string garbage = folder_.In("BASURA.VQF");
+  runtime::test::WriteWholeFile(garbage, std::string(5000, 'x'));
+  const std::string empty = folder_.In("VACIO.VQF");
+  runtime::test::WriteWholeFile(empty, "");
 
-  Table t;
-  std::vector<std::pair<int32_t, std::string>> rows;
-  for (int i = 0; i < 2000; ++i) rows.emplace_back(i, "registro");
-  CreateWith(t, rows);
-  ASSERT_EQ(t.file.Close(), 0);
+  ASSERT_EQ(test::CreateWithRecords(path_, 2000), 0);
   const auto size = std::filesystem::file_size(path_);
-  const std::string cut = (dir_ / "CORTADO.VQF").string();
+  const std::string cut = folder_.In("CORTADO.VQF");
   std::filesystem::copy_file(path_, cut);
   std::filesystem::resize_file(cut, size / 2);
-  const std::string smashed = (dir_ / "ROTO.VQF").string();
+  const std::string smashed = folder_.In("ROTO.VQF");
   std::filesystem::copy_file(path_, smashed);
   {
     std::fstream f(smashed, std::ios::in | std::ios::out | std::ios::binary);
@@ -99,13 +94,10 @@ TEST_F(KeyedFileOpenTest, ADamagedFileGivesFileSystemErrorAndIsNotWritten) {
 // A file cut by a single byte still reads as whole pages to SQLite, which would take
 // writes into it; the open refuses it and leaves it as it is.
 TEST_F(KeyedFileOpenTest, AFileCutShortByOneByteIsRefusedAtOpen) {
-  Table t;
-  std::vector<std::pair<int32_t, std::string>> rows;
-  for (int i = 0; i < 200; ++i) rows.emplace_back(i, "registro");
-  CreateWith(t, rows);
-  ASSERT_EQ(t.file.Close(), 0);
+  ASSERT_EQ(test::CreateWithRecords(path_, 200), 0);
   const auto size = std::filesystem::file_size(path_);
   std::filesystem::resize_file(path_, size - 1);
+  Table t;
   EXPECT_EQ(t.file.Open(path_), kFileSystemError);
   EXPECT_EQ(t.file.Detail(), "El archivo " + path_ + " está dañado: mide " +
                                  std::to_string(size - 1) + " bytes y debería medir " +
@@ -137,7 +129,7 @@ TEST_F(KeyedFileLinksNotUnderWine, ALockFileThatIsALinkIsRefused) {
   CreateWith(t, {{1, "uno"}});
   ASSERT_EQ(t.file.Close(), 0);
   const std::string lock = path_ + ".lck";
-  const std::filesystem::path target = dir_ / "elsewhere" / "planted";
+  const std::filesystem::path target = folder_.path() / "elsewhere" / "planted";
   std::filesystem::create_directories(target.parent_path());
   std::filesystem::remove(lock);
   std::error_code error;
@@ -154,18 +146,14 @@ TEST_F(KeyedFileLinksNotUnderWine, ALockFileThatIsALinkIsRefused) {
 }
 
 TEST_F(KeyedFileOpenFaultsTest, AWalFileIsTakenBackToTheJournalOrRefusedWhileInUse) {
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; BEGIN; SELECT count(*) FROM records;", nullptr, nullptr,
-                         nullptr),
-            SQLITE_OK);
   {
+    test::SqlFile other(path_);
+    ASSERT_EQ(other.Exec("PRAGMA journal_mode=WAL; BEGIN; SELECT count(*) FROM records;"), "");
     Table t;
     EXPECT_EQ(t.file.Open(path_), kAccessDenied);
     EXPECT_NE(t.file.Detail().find("WAL"), std::string::npos) << t.file.Detail();
     EXPECT_NE(t.file.Detail().find(path_), std::string::npos) << t.file.Detail();
   }
-  sqlite3_close(other);
 
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
@@ -175,14 +163,7 @@ TEST_F(KeyedFileOpenFaultsTest, AWalFileIsTakenBackToTheJournalOrRefusedWhileInU
   ASSERT_EQ(t.file.Put(), 0);
   ASSERT_EQ(t.file.Close(), 0);
   EXPECT_FALSE(std::filesystem::exists(path_ + "-wal"));
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-  sqlite3_stmt* mode = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &mode, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(mode), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "delete");
-  sqlite3_finalize(mode);
-  sqlite3_close(db);
+  EXPECT_EQ(test::SqlFile(path_).Text("PRAGMA journal_mode"), "delete");
   EXPECT_EQ(Amounts()[0], 9);
 }
 
@@ -197,19 +178,10 @@ TEST_F(KeyedFileOpenFaultsTest, TheIntegrityCheckFindsWhatTheOpenLetsThrough) {
     EXPECT_EQ(t.file.Close(), 0);
   }
   const auto smash_root_of = [this](const char* index) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    const auto number = [db](const std::string& sql) {
-      Statement s;
-      EXPECT_EQ(s.Prepare(db, sql), SqliteCode::kOk);
-      EXPECT_EQ(s.Step(), SqliteCode::kRow);
-      return s.Int(0);
-    };
-    const int64_t page = number(std::string("SELECT rootpage FROM sqlite_master WHERE name = '") + index + "'");
-    const int64_t page_size = number("PRAGMA page_size");
-    sqlite3_close(db);
+    const int64_t root = test::SqlFile(path_).RootPageOffset(index);
+    ASSERT_GT(root, 0) << index;
     std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp((page - 1) * page_size);
+    f.seekp(root);
     f << std::string(12, '\x5A');
   };
   const struct {
@@ -219,9 +191,12 @@ TEST_F(KeyedFileOpenFaultsTest, TheIntegrityCheckFindsWhatTheOpenLetsThrough) {
   } cases[] = {
       {"row missing from an index",
        [this] {
-         Sql("DROP INDEX records_key3; CREATE UNIQUE INDEX records_key3 ON records (key3) WHERE id <> 4;"
-             "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = 'CREATE UNIQUE INDEX records_key3 ON "
-             "records (key3)' WHERE name = 'records_key3';");
+         ASSERT_EQ(
+             test::SqlFile(path_).Exec(
+                 "DROP INDEX records_key3; CREATE UNIQUE INDEX records_key3 ON records (key3) WHERE id <> 4;"
+                 "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = 'CREATE UNIQUE INDEX "
+                 "records_key3 ON records (key3)' WHERE name = 'records_key3';"),
+             "");
        },
        "el índice records_key3 tiene 4 entradas y la tabla 5 registros"},
       {"page that does not parse", [&] { smash_root_of("records_key2"); }, "btreeInitPage() returns error code 11)"},

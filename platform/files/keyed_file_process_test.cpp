@@ -1,18 +1,17 @@
 // Record files shared with another process: a writer killed mid-stream, and the
 // whole-file lock held by another process, released when that process dies.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/files/errors.h"
 #include "platform/files/test_process.h"
+#include "platform/files/test_sql.h"
 #include "platform/files/test_table.h"
+#include "platform/files/test_walk.h"
 #include "platform/runtime/test_support.h"
 
 namespace files {
@@ -20,71 +19,34 @@ namespace {
 
 using test::Table;
 
-// The drivers' helper process (files_test_helper).
-class Helper : public test::TestProcess {
- public:
-  explicit Helper(std::vector<std::string> args) : TestProcess(FILES_TEST_HELPER, std::move(args)) {
-    EXPECT_TRUE(Started());
-  }
-};
-
 class KeyedFileProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("keyed_process_" + std::to_string(runtime::test::ProcessId()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "TABLA.VQF").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  void CreateWith(int records) {
-    Table t;
-    ASSERT_EQ(t.file.Create(path_), 0);
-    ASSERT_EQ(t.file.Open(path_), 0);
-    for (int i = 0; i < records; ++i) {
-      t.Fill(i, "registro");
-      ASSERT_EQ(t.file.Add(), 0);
-    }
-    ASSERT_EQ(t.file.Close(), 0);
-  }
-
-  std::filesystem::path dir_;
-  std::string path_;
+  const runtime::test::TestFolder folder_;
+  const std::string path_ = folder_.In("TABLA.VQF");
 };
 
 TEST_F(KeyedFileProcessTest, WriterKilledMidStreamLeavesWholeRecords) {
   constexpr int kRecords = 3000;
-  CreateWith(kRecords);
+  ASSERT_EQ(test::CreateWithRecords(path_, kRecords), 0);
   for (int round = 0; round < 3; ++round) {
-    Helper writer({"rewrite", path_});
+    test::TestProcess writer(FILES_TEST_HELPER, {"rewrite", path_});
     ASSERT_EQ(writer.ReadLine(), "pass 1");
     // Past the first commit, then at a different point of the stream each round.
     std::this_thread::sleep_for(std::chrono::milliseconds(150 + 70 * round));
     writer.Kill();
 
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* check = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
-    sqlite3_finalize(check);
-    sqlite3_close(db);
+    EXPECT_EQ(test::SqlFile(path_).Text("PRAGMA integrity_check"), "ok");
 
     // Passes rewrite in code order and commit in order: the records hold generation g up to
     // some code and g - 1 after it, each record whole, and every key still meets them all.
     Table t;
     ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
     std::vector<int> generations;
-    ASSERT_EQ(t.file.SetStart(test::kCode), 0);
-    while (!t.file.Eof()) {
-      ASSERT_EQ(t.file.Next(), 0);
+    const int walked = test::VisitRecords(t.file, test::kCode, [&] {
       EXPECT_EQ(t.Code(), static_cast<int>(generations.size()));
       generations.push_back(test::GenerationOf(t));
-    }
+    });
+    ASSERT_EQ(walked, 0);
     ASSERT_EQ(generations.size(), static_cast<size_t>(kRecords));
     const int newest = generations.front();
     EXPECT_GE(newest, 1);
@@ -94,19 +56,18 @@ TEST_F(KeyedFileProcessTest, WriterKilledMidStreamLeavesWholeRecords) {
     EXPECT_EQ(i, generations.size()) << "record " << i << " holds " << generations[i];
     for (int key : {test::kName, test::kCity, test::kTag}) {
       int count = 0;
-      ASSERT_EQ(t.file.SetStart(key), 0);
-      while (!t.file.Eof() && t.file.Next() == 0) ++count;
+      EXPECT_EQ(test::VisitRecords(t.file, key, [&] { ++count; }), 0) << key;
       EXPECT_EQ(count, kRecords) << key;
     }
   }
 }
 
 TEST_F(KeyedFileProcessTest, LockIsHeldAcrossProcessesUntilItsHolderDies) {
-  CreateWith(1);
+  ASSERT_EQ(test::CreateWithRecords(path_, 1), 0);
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0);
   {
-    Helper holder({"lock", path_, "-1"});
+    test::TestProcess holder(FILES_TEST_HELPER, {"lock", path_, "-1"});
     ASSERT_EQ(holder.ReadLine(), "locked");
     EXPECT_EQ(t.file.Lock(0), kFileLocked);
     EXPECT_EQ(t.file.Text(), "File Is Already Locked");
@@ -117,13 +78,13 @@ TEST_F(KeyedFileProcessTest, LockIsHeldAcrossProcessesUntilItsHolderDies) {
   ASSERT_EQ(t.file.Unlock(), 0);
 
   // A holder that lets go within the wait hands the lock over.
-  Helper brief({"lock", path_, "300"});
+  test::TestProcess brief(FILES_TEST_HELPER, {"lock", path_, "300"});
   ASSERT_EQ(brief.ReadLine(), "locked");
   EXPECT_EQ(t.file.Lock(10), 0);
 }
 
 TEST_F(KeyedFileProcessTest, LockExcludesOtherInstancesOfTheSameProcess) {
-  CreateWith(1);
+  ASSERT_EQ(test::CreateWithRecords(path_, 1), 0);
   Table a, b;
   ASSERT_EQ(a.file.Open(path_), 0);
   ASSERT_EQ(b.file.Open(path_), 0);

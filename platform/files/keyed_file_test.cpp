@@ -83,7 +83,7 @@ TEST_F(KeyedFileTest, LongsSortBySignedValue) {
   EXPECT_EQ(t.Code(), 0);
 }
 
-TEST_F(KeyedFileTest, DescendingComponentAndBlankPaddedText) {
+TEST_F(KeyedFileTest, ADescendingComponentAndBlankPaddedTextOrderAsDeclared) {
   Table t;
   ASSERT_EQ(t.file.Create(path_), 0);
   ASSERT_EQ(t.file.Open(path_), 0);
@@ -138,12 +138,12 @@ TEST_F(KeyedFileTest, AutoIncrementCountsPastTheLargest) {
   EXPECT_EQ(t.Code(), 42);
 }
 
-TEST_F(KeyedFileTest, ErrorCodesOfOpenAndClosedFiles) {
+TEST_F(KeyedFileTest, OpenAndClosedFilesAnswerTheirErrorCodes) {
   Table t;
   EXPECT_EQ(t.file.Open(path_), kFileNotFound);
-  EXPECT_EQ(t.file.Open((dir_ / "falta" / "X.VQF").string()), kPathNotFound);
+  EXPECT_EQ(t.file.Open((folder_.path() / "falta" / "X.VQF").string()), kPathNotFound);
   EXPECT_EQ(t.file.Text(), "Path Not Found");
-  EXPECT_EQ(t.file.Open(dir_.string()), kAccessDenied);
+  EXPECT_EQ(t.file.Open(folder_.path().string()), kAccessDenied);
   EXPECT_EQ(t.file.Next(), kFileNotOpen);
   EXPECT_TRUE(t.file.Eof());
   EXPECT_EQ(t.file.Put(), kFileNotOpen);
@@ -160,7 +160,7 @@ TEST_F(KeyedFileTest, ErrorCodesOfOpenAndClosedFiles) {
 
 // A text numbered key (a CSTRING counts as a number, so "10" follows "9") with a memo
 // beside the record.
-TEST_F(KeyedFileTest, TextAutoIncrementAndMemo) {
+TEST_F(KeyedFileTest, TextAutoIncrementCountsAsANumberAndTheMemoComesBack) {
   static constexpr FieldDecl fields[] = {{"M:NUMBER", FieldType::CString, 0, 6, 0, 0}};
   static constexpr KeyPart by_number[] = {{0, false}};
   static constexpr KeyDecl keys[] = {{"M:KEYNUMBER", by_number, kOpt | kNoCase | kPrimary}};

@@ -12,6 +12,8 @@
 #include "platform/files/errors.h"
 #include "platform/files/fault_vfs.h"
 #include "platform/files/keyed_file_fixture.h"
+#include "platform/files/test_sql.h"
+#include "platform/files/test_walk.h"
 
 namespace files {
 namespace {
@@ -90,7 +92,10 @@ TEST_F(PassMarksTest, EveryRecordOfAGroupHasItsMarkWhateverTheGroupsSize) {
 // A write that makes SQLite roll its group back takes the group's marks with it, those
 // not yet written to the file included: its records count as left over, none as converted.
 TEST_F(PassMarksTest, AGroupThatSqliteRollsBackLeavesNoMarkOfItsRecords) {
-  Sql("CREATE TRIGGER refuse BEFORE UPDATE ON records WHEN OLD.id = 3 BEGIN SELECT RAISE(ROLLBACK, 'no'); END;");
+  ASSERT_EQ(
+      test::SqlFile(path_).Exec(
+          "CREATE TRIGGER refuse BEFORE UPDATE ON records WHEN OLD.id = 3 BEGIN SELECT RAISE(ROLLBACK, 'no'); END;"),
+      "");
   Table t;
   ASSERT_EQ(t.file.Open(path_), 0);
   ASSERT_EQ(t.file.BeginProgress("pasada"), 0) << t.file.Detail();
@@ -159,10 +164,10 @@ TEST_F(PassMarksTest, MarksCountOnlyForTheirOwnPass) {
     std::vector<int32_t> codes;
     EXPECT_EQ(t.file.Open(path_), 0);
     EXPECT_EQ(t.file.BeginProgress(pass), 0);
-    t.file.SetStart(test::kCode);
-    while (!t.file.Eof() && t.file.Next() == 0) {
+    const int walked = test::VisitRecords(t.file, test::kCode, [&] {
       if (t.file.Marked()) codes.push_back(t.Code());
-    }
+    });
+    EXPECT_EQ(walked, 0);
     int64_t left = -1;
     EXPECT_EQ(t.file.EndProgress(&left), 0);
     EXPECT_EQ(left, 5 - static_cast<int64_t>(codes.size()));

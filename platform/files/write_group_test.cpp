@@ -3,7 +3,6 @@
 #include "platform/files/write_group.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstring>
 #include <string>
@@ -12,6 +11,8 @@
 #include "platform/files/errors.h"
 #include "platform/files/fault_vfs.h"
 #include "platform/files/keyed_file_fixture.h"
+#include "platform/files/test_process.h"
+#include "platform/files/test_sql.h"
 
 namespace files {
 namespace {
@@ -81,10 +82,7 @@ TEST_F(WriteGroupFaultsTest, AGroupThatSqliteRollsBackLeavesTheFileFreeForOthers
     EXPECT_NE(t.file.Detail().find("Se perdió 1 escritura"), std::string::npos) << t.file.Detail();
     EXPECT_EQ(t.file.Detail().find("not an error"), std::string::npos) << t.file.Detail();
     vfs.Clear();
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+    EXPECT_EQ(test::SqlFile(path_).Exec("BEGIN EXCLUSIVE; ROLLBACK;"), "");
     t.file.Close();
   }
 }
@@ -92,19 +90,22 @@ TEST_F(WriteGroupFaultsTest, AGroupThatSqliteRollsBackLeavesTheFileFreeForOthers
 // A station in a write keeps other writers out, and with an exclusive lock readers too, so
 // that the open itself cannot read the file: either way it is named as held, never as WAL.
 TEST_F(WriteGroupFaultsTest, AStationHoldingTheFileIsFoundInOneAttempt) {
-  for (const char* hold : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
-    SCOPED_TRACE(hold);
-    sqlite3* station = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &station), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(station, hold, nullptr, nullptr, nullptr), SQLITE_OK);
+  using Hold = test::HoldingStation::Hold;
+  for (const Hold hold : {Hold::kWrite, Hold::kExclusive}) {
+    const bool readers_kept_out = hold == Hold::kExclusive;
+    SCOPED_TRACE(readers_kept_out ? "exclusive" : "write");
+    test::HoldingStation station(FILES_TEST_HELPER, path_, hold);
+    ASSERT_TRUE(station.Holds());
     Table t;
-    const bool readers_kept_out = std::string(hold) == "BEGIN EXCLUSIVE";
     EXPECT_EQ(t.file.Open(path_), readers_kept_out ? kFileLocked : kNoError) << t.file.Detail();
-    if (!readers_kept_out) EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
+    if (!readers_kept_out) {
+      EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), kFileLocked);
+    }
     EXPECT_EQ(t.file.Detail(), "El archivo " + path_ + " está tomado por otra estación, que lo mantiene en una escritura");
-    sqlite3_exec(station, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(station);
-    if (readers_kept_out) ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    station.Kill();
+    if (readers_kept_out) {
+      ASSERT_EQ(t.file.Open(path_), 0) << t.file.Detail();
+    }
     EXPECT_EQ(t.file.CheckNotHeldByAnotherStation(), 0) << t.file.Detail();
     EXPECT_EQ(t.file.Close(), 0);
   }
