@@ -494,34 +494,28 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   // The cascade's transaction: a write group that only its owner ends. The background
-  // committer, the due check of Succeeded and a peer's request all leave it open.
+  // committer, the due check of Succeeded and a peer's request all leave it open. It is
+  // known by its group's serial: a failed write can make SQLite roll the whole transaction
+  // back, and a read after that opens a group of its own, which is not the transaction.
   int BeginTransaction() {
     if (int rc = Ready(); rc != kNoError) return rc;
-    if (in_transaction_) return Done(kNoError);
+    if (transaction_ != 0) return Done(kNoError);
     if (group_.open()) {
       const SqliteCode rc = group_.Commit();
       if (rc != SqliteCode::kOk) return FailSql(rc);
     }
     EndPeerGroups(identity_, this);
-    SqliteCode rc = group_.BeginExclusive();
-    if (rc != SqliteCode::kOk) return FailSql(rc);
-    rc = ReadNextId();
-    if (rc != SqliteCode::kOk) {
-      const int code = FailSql(rc);
-      group_.RollBack();
-      return code;
-    }
-    in_transaction_ = true;
+    if (SqliteCode rc = group_.BeginExclusive(); rc != SqliteCode::kOk) return FailSql(rc);
+    if (int code = ReadNextId(); code != kNoError) return code;
+    transaction_ = group_.serial();
     return Done(kNoError);
   }
 
   int CommitTransaction() {
-    if (!in_transaction_) return Done(kNoError);
-    in_transaction_ = false;
-    if (!group_.open()) {
-      // A failed write made SQLite roll the whole transaction back.
-      return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
-    }
+    if (transaction_ == 0) return Done(kNoError);
+    const bool lost = !TransactionHeld();
+    transaction_ = 0;
+    if (lost) return errors_.TransactionLost();
     const SqliteCode rc = group_.Commit();
     if (rc == SqliteCode::kOk) return Done(kNoError);
     const int code = FailSql(rc);
@@ -530,10 +524,11 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   int RollbackTransaction() {
-    if (!in_transaction_) return Done(kNoError);
-    in_transaction_ = false;
+    if (transaction_ == 0) return Done(kNoError);
+    const bool held = TransactionHeld();
+    transaction_ = 0;
     walk_.Forget();
-    if (!group_.open()) return Done(kNoError);
+    if (!held) return Done(kNoError);
     const SqliteCode rc = group_.RollBack();
     return rc == SqliteCode::kOk ? Done(kNoError) : FailSql(rc);
   }
@@ -542,7 +537,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!group_.open()) return true;
-    if (in_transaction_) return false;  // its owner commits it
+    if (TransactionHeld()) return false;  // its owner commits it
     if (due_only && !group_.Due()) return false;
     const bool writes = group_.writes();
     const SqliteCode rc = due_only ? group_.CommitForCommitter() : group_.Commit();
@@ -876,31 +871,39 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     return kNoError;
   }
 
-  // A write group holds the file's reserved lock: nobody else writes until it commits. The
-  // largest id is read at its start, for the ids of the records it adds.
+  // A write group holds the file's reserved lock: nobody else writes until it commits. Once
+  // a cascade's transaction is lost, no write goes into a group of its own until the
+  // transaction ends: it would commit part of the cascade alone.
   int BeginWrite() {
+    if (transaction_ != 0 && !TransactionHeld()) return errors_.TransactionLost();
     if (group_.writes()) return kNoError;
     if (group_.open() && group_.Commit() != SqliteCode::kOk) return FailSql(SqliteCode::kError);
     EndPeerGroups(identity_, this);
     if (SqliteCode rc = group_.BeginWrite(); rc != SqliteCode::kOk) return FailSql(rc);
-    if (SqliteCode rc = ReadNextId(); rc != SqliteCode::kOk) {
-      group_.RollBack();
-      return FailSql(rc);
+    return ReadNextId();
+  }
+
+  // The largest id, read at a write group's start for the ids of the records it adds. When
+  // it cannot be read the group is given up, after SQLite's cause is taken: the rollback
+  // replaces it.
+  int ReadNextId() {
+    int64_t largest = 0;
+    if (SqliteCode rc = st_->MaxId(&largest); rc != SqliteCode::kRow) {
+      const int code = FailSql(rc);
+      if (group_.open()) group_.RollBack();
+      return code;
     }
+    next_id_ = largest + 1;
     return kNoError;
   }
 
-  SqliteCode ReadNextId() {
-    int64_t largest = 0;
-    const SqliteCode rc = st_->MaxId(&largest);
-    next_id_ = largest + 1;
-    return rc == SqliteCode::kRow ? SqliteCode::kOk : rc;
-  }
+  // The open group is the cascade's transaction (group serials start at 1).
+  bool TransactionHeld() const { return group_.open() && group_.serial() == transaction_; }
 
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
   // writes were lost.
   int Succeeded() {
-    if (group_.open() && !in_transaction_ && group_.Due()) {
+    if (group_.open() && !TransactionHeld() && group_.Due()) {
       const bool writes = group_.writes();
       const SqliteCode rc = group_.Commit();
       if (rc != SqliteCode::kOk && !group_.open() && writes) {
@@ -924,7 +927,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     whole_locked_ = false;
     damaged_ = false;
     read_failed_ = false;
-    in_transaction_ = false;
+    transaction_ = 0;
     current_id_ = 0;
     key_ = -1;
   }
@@ -948,7 +951,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   int pending_error_ = kNoError;  // a background commit that failed, told by the next call
   std::string pending_detail_;
 
-  bool in_transaction_ = false;  // the open group is a cascade's transaction (BeginTransaction)
+  uint64_t transaction_ = 0;  // the serial of a cascade's transaction's group (BeginTransaction); 0: none
   int64_t next_id_ = 0;          // the id of the next record added in the write group
 
   int key_ = -1;          // the key of the position, -1 before the first Set

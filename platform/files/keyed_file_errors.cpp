@@ -66,6 +66,10 @@ int ErrorReport::RecordChangedSinceRead() {
   return Done(kRecordChanged, "El registro cambió o fue eliminado en " + path_ + " desde que se leyó");
 }
 
+int ErrorReport::TransactionLost() {
+  return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
+}
+
 std::string ErrorReport::LostWrites(int64_t writes, const std::string& cause) const {
   const std::string error = "error de sistema de archivos en " + path_ + ": " + cause;
   if (writes == 0) return "Error de sistema de archivos en " + path_ + " (" + cause + ")";

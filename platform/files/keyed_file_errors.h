@@ -39,6 +39,8 @@ class ErrorReport {
   int Held();
   // Another instance rewrote or deleted the record after this one read it.
   int RecordChangedSinceRead();
+  // SQLite rolled a cascade's transaction back whole (keyed_file.h, BeginTransaction).
+  int TransactionLost();
 
   // The detail of a write group of `writes` records that went back: its commit failed, or
   // SQLite undid it. The count comes first, so that a line cut to its width still tells it.
