@@ -1,22 +1,22 @@
 // The coordination of a keyed file instance: each public call checks the instance's state,
-// opens the write group it needs, drives the unit that does the work, and turns SQLite's
-// result into the driver's code and the user's sentence. The units:
+// opens the write group it needs, drives the unit that does the work, and hands a failure
+// to the error report, telling it whether the file is damaged or a group's writes were
+// lost. The units:
 //
-//   keyed_file_open    what opening checks of a file, the integrity check, a new empty file
+//   keyed_file_open    opening: the lock file, the connection and its journal, what is
+//                      checked of the file; the integrity check's reads; a new empty file
 //   write_group        the transaction kept over many calls, and its states
-//   record_statements  the prepared statements of the records
+//   record_statements  the records' statements, the in-place write, the unique-key check
 //   key_walk           the walk in key order that steps one statement
 //   pass_marks         the progress of a pass, committed with its records
-//   keyed_file_errors  the error state and the sentences that need no more than the path
+//   keyed_file_errors  the error state, SQLite's codes as the driver's, and the sentences
 #include "platform/files/keyed_file.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/files/commit_groups.h"
@@ -46,28 +46,10 @@ struct KeyedFile::State::Data {
 
 KeyedFile::State::~State() = default;
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// How long a write waits for another station's commit before it gives up with 32.
-constexpr int kBusyTimeoutMs = 10000;
-// How long the check for a station that holds the file waits: far longer than any commit,
-// far shorter than a write that would wait behind a station that keeps the file.
-constexpr int kHoldCheckTimeoutMs = 2000;
-
-}  // namespace
-
 class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
  public:
   Impl(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos, Env* env)
-      : errors_(path_, env), layout_(layout), record_(record), memos_(memos.begin(), memos.end()), env_(env) {
-    for (const KeyDecl& key : layout_.keys) {
-      size_t length = 8;
-      for (const KeyPart& part : key.parts) length += layout_.fields[part.field].size;
-      column_lengths_.push_back(length);
-    }
-  }
+      : errors_(path_, env), layout_(layout), record_(record), memos_(memos.begin(), memos.end()), env_(env) {}
   ~Impl() {
     std::lock_guard lock(mutex_);
     if (db_ != nullptr) Close();
@@ -82,77 +64,21 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   int Create(std::string_view path) {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
-    if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
+    if (int rc = CheckKeysOrderable(layout_, &errors_); rc != kNoError) return rc;
     std::unique_ptr<File> lock_file;
-    if (int rc = OpenLockFile(&lock_file); rc != kNoError) return rc;
-    int result = lock_file->TakeSoleShare();
-    if (result == kFileSystemError) {
-      errors_.FailLockFile(*lock_file);
-    } else if (result != kNoError) {
-      Done(result, "El archivo " + path_ + " está abierto y no puede reemplazarse");
-    } else {
-      result = BuildEmptyFile();
-    }
-    return result;
+    if (int rc = OpenLockFile(env_, path_, &errors_, &lock_file); rc != kNoError) return rc;
+    const int rc = lock_file->TakeSoleShare();
+    if (rc == kFileSystemError) return errors_.FailLockFile(*lock_file);
+    if (rc != kNoError) return errors_.OpenSoCannotReplace(rc);
+    return BuildEmptyFile(env_, path_, layout_, &errors_);
   }
 
   int Open(std::string_view path, int mode) {
     if (db_ != nullptr) return Done(kFileAlreadyOpen);
     path_ = path;
-    if (int rc = CheckKeysOrderable(); rc != kNoError) return rc;
-    if (int rc = env_->CheckReadWrite(path_); rc != kNoError) return errors_.FailCode(rc);
-    if (int rc = OpenLockFile(&lock_file_); rc != kNoError) return rc;
-    if (int rc = TakeOpenShareWaiting(mode); rc != kNoError) {
-      const int code = rc == kFileSystemError ? errors_.FailLockFile(*lock_file_)
-                       : Done(rc, "El archivo " + path_ + " está abierto por otro en un modo que lo impide");
-      ReleaseHandles();
-      return code;
-    }
-    SqliteCode rc{sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)};
-    if (rc != SqliteCode::kOk) {
-      const int code = FailSql(rc);
-      ReleaseHandles();
-      return code;
-    }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    if (int code = SetDurability(); code != kNoError) {
-      ReleaseHandles();
-      return code;
-    }
-    Exec(db_, kCacheSizePragma);  // a smaller cache only costs time
-    // Reading the layout also rolls back what a crashed writer left half done.
-    std::string difference;
-    rc = CompareLayout(db_, layout_, &difference);
-    std::string cut_short;
-    if (rc == SqliteCode::kOk && difference.empty()) rc = CheckWholePages(db_, env_, path_, &cut_short);
-    if (!cut_short.empty()) {
-      const int code = Done(kFileSystemError, cut_short);
-      ReleaseHandles();
-      return code;
-    }
-    if (rc == SqliteCode::kOk && difference.empty()) rc = PrepareStatements();
-    if (rc == SqliteCode::kOk && difference.empty()) rc = ChooseWriteInPlace(db_, layout_, &writes_in_place_);
-    if (rc != SqliteCode::kOk || !difference.empty()) {
-      int code;
-      if (rc == SqliteCode::kOk) {
-        code = Done(kLayoutMismatch,
-                    "El archivo " + path_ + " no tiene la estructura declarada (" + difference + ")");
-      } else if (Primary(rc) == SqliteCode::kBusy || Primary(rc) == SqliteCode::kIoErr) {
-        code = FailSql(rc);
-      } else {
-        code = FailDamaged(rc);  // not a database, or not one of ours
-      }
-      ReleaseHandles();
-      return code;
-    }
-    key_ = -1;
-    current_id_ = 0;
-    if (int code = env_->IdentityOf(path_, &identity_); code != kNoError) {
-      ReleaseHandles();
-      return errors_.FailCode(code);
-    }
-    JoinPeers(identity_, this);
-    return Done(kNoError);
+    const int code = OpenFile(mode);
+    if (code != kNoError) ReleaseHandles();
+    return code;
   }
 
   // The file's structure, read whole: every page parses (SQLite's quick check) and every
@@ -168,7 +94,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (rc == SqliteCode::kOk && finding.empty()) rc = CountIndexEntries(db_, layout_, &finding);
     if (rc != SqliteCode::kOk) return FailSql(rc);
     if (finding.empty()) return Succeeded();
-    return Damaged("El archivo " + path_ + " está dañado: no pasó la comprobación de integridad (" + finding + ")");
+    return Damaged(errors_.IntegrityFaultDetail(finding));
   }
 
   int Close() {
@@ -176,7 +102,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     int result = TakePendingError();
     const bool writes = group_.writes();
     if (group_.open() && group_.Commit() != SqliteCode::kOk && writes) {
-      result = Done(kFileSystemError, LostWritesDetail(group_.failure()));
+      result = errors_.FailLostWrites(group_.write_count(), group_.failure());
     }
     if (whole_locked_) lock_file_->UnlockWholeFile();
     const std::string detail = errors_.detail();
@@ -192,7 +118,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     const SqliteCode rc = group_.Commit();
     if (rc == SqliteCode::kOk || !writes) return Done(kNoError);
     if (group_.open()) return FailSql(rc);  // busy: the group stays for a later commit
-    return Done(kFileSystemError, LostWritesDetail(group_.failure()));
+    return errors_.FailLostWrites(group_.write_count(), group_.failure());
   }
 
   bool IsOpen() const { return db_ != nullptr; }
@@ -240,7 +166,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (int rc = BeginRead(); rc != kNoError) return rc;
     const std::string value = EncodeKeyValue(layout_, layout_.keys[key], record_);
     Row row;
-    const SqliteCode rc = st_->FirstInRange(key, value, PrefixEnd(value, column_lengths_[key]), &row);
+    const SqliteCode rc = st_->FirstWithValue(key, value, &row);
     if (rc != SqliteCode::kRow) return rc == SqliteCode::kDone ? Done(kRecordNotFound) : FailSql(rc);
     key_ = key;
     walk_.Forget();
@@ -256,9 +182,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (int rc = BeginWrite(); rc != kNoError) return rc;
     uint64_t changed = 0;
     std::vector<std::string> columns;
-    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      if (!KeyDiffers(k, old_record)) continue;
+      if (!st_->KeyChanged(k, current_data_)) continue;
       changed |= uint64_t{1} << k;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
@@ -275,7 +200,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
       // A mark that cannot be written takes the whole group back: a record written but not
       // marked would be converted again.
       const SqliteCode mark = marks_.Mark(current_id_);
-      if (mark != SqliteCode::kOk) return LoseGroup(SqlMessage(mark));
+      if (mark != SqliteCode::kOk) return LoseGroup(SqlMessage(db_, mark));
     }
     return Succeeded();
   }
@@ -329,7 +254,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (whole_locked_) return Done(kNoError);
     const int rc = lock_file_->LockWholeFile(seconds);
     if (rc == kFileSystemError) return errors_.FailLockFile(*lock_file_);
-    if (rc != kNoError) return Done(rc, "El archivo " + path_ + " está bloqueado por otra estación");
+    if (rc != kNoError) return errors_.LockedByAnotherStation(rc);
     whole_locked_ = true;
     return Done(kNoError);
   }
@@ -354,7 +279,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     const FieldDecl& field = layout_.fields[last.field];
     const KeyDecl leading{decl.name, decl.parts.first(decl.parts.size() - 1), decl.flags};
     const std::string prefix = EncodeKeyValue(layout_, leading, record_);
-    const std::string end = PrefixEnd(prefix, column_lengths_[key]);
+    const std::string end = st_->RangeEnd(key, prefix);
     const std::string column = "key" + std::to_string(key + 1);
     // Numbers: the largest is at one end of the prefix's range. Texts order "9" after "10",
     // so every record of the range is read.
@@ -438,8 +363,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     const SqliteCode rc = marks_.Begin(&later_pass);
     if (!later_pass.empty()) {
       group_.RollBack();
-      return Done(kFileSystemError, "El archivo " + path_ + " guarda el avance de una conversión posterior (" +
-                                        later_pass + ")");
+      return errors_.LaterPass(later_pass);
     }
     if (rc != SqliteCode::kOk) {
       const int code = FailSql(rc);
@@ -484,9 +408,8 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     if (int rc = Ready(); rc != kNoError) return rc;
     if (current_id_ == 0) return Done(kRecordNotAvailable);
     if (int rc = BeginRead(); rc != kNoError) return rc;
-    const auto* old_record = reinterpret_cast<const uint8_t*>(current_data_.data());
     for (size_t k = 0; k < layout_.keys.size(); ++k) {
-      if (!KeyDiffers(k, old_record)) continue;
+      if (!st_->KeyChanged(k, current_data_)) continue;
       const std::string value = EncodeKeyValue(layout_, layout_.keys[k], record_);
       if (int rc = CheckUnique(k, value, current_id_); rc != kNoError) return rc;
     }
@@ -494,34 +417,28 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   // The cascade's transaction: a write group that only its owner ends. The background
-  // committer, the due check of Succeeded and a peer's request all leave it open.
+  // committer, the due check of Succeeded and a peer's request all leave it open. It is
+  // known by its group's serial: a failed write can make SQLite roll the whole transaction
+  // back, and a read after that opens a group of its own, which is not the transaction.
   int BeginTransaction() {
     if (int rc = Ready(); rc != kNoError) return rc;
-    if (in_transaction_) return Done(kNoError);
+    if (transaction_ != 0) return Done(kNoError);
     if (group_.open()) {
       const SqliteCode rc = group_.Commit();
       if (rc != SqliteCode::kOk) return FailSql(rc);
     }
     EndPeerGroups(identity_, this);
-    SqliteCode rc = group_.BeginExclusive();
-    if (rc != SqliteCode::kOk) return FailSql(rc);
-    rc = ReadNextId();
-    if (rc != SqliteCode::kOk) {
-      const int code = FailSql(rc);
-      group_.RollBack();
-      return code;
-    }
-    in_transaction_ = true;
+    if (SqliteCode rc = group_.BeginExclusive(); rc != SqliteCode::kOk) return FailSql(rc);
+    if (int code = ReadNextId(); code != kNoError) return code;
+    transaction_ = group_.serial();
     return Done(kNoError);
   }
 
   int CommitTransaction() {
-    if (!in_transaction_) return Done(kNoError);
-    in_transaction_ = false;
-    if (!group_.open()) {
-      // A failed write made SQLite roll the whole transaction back.
-      return Done(kFileSystemError, "Se perdieron las escrituras de la transacción en " + path_);
-    }
+    if (transaction_ == 0) return Done(kNoError);
+    const bool lost = !TransactionHeld();
+    transaction_ = 0;
+    if (lost) return errors_.TransactionLost();
     const SqliteCode rc = group_.Commit();
     if (rc == SqliteCode::kOk) return Done(kNoError);
     const int code = FailSql(rc);
@@ -530,10 +447,11 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   }
 
   int RollbackTransaction() {
-    if (!in_transaction_) return Done(kNoError);
-    in_transaction_ = false;
+    if (transaction_ == 0) return Done(kNoError);
+    const bool held = TransactionHeld();
+    transaction_ = 0;
     walk_.Forget();
-    if (!group_.open()) return Done(kNoError);
+    if (!held) return Done(kNoError);
     const SqliteCode rc = group_.RollBack();
     return rc == SqliteCode::kOk ? Done(kNoError) : FailSql(rc);
   }
@@ -542,14 +460,14 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return false;
     if (!group_.open()) return true;
-    if (in_transaction_) return false;  // its owner commits it
+    if (TransactionHeld()) return false;  // its owner commits it
     if (due_only && !group_.Due()) return false;
     const bool writes = group_.writes();
     const SqliteCode rc = due_only ? group_.CommitForCommitter() : group_.Commit();
     if (rc == SqliteCode::kOk || !writes) return !group_.open();
     if (group_.open()) return false;  // still open (another station reading): try again later
     pending_error_ = kFileSystemError;
-    pending_detail_ = LostWritesDetail(group_.failure());
+    pending_detail_ = errors_.LostWrites(group_.write_count(), group_.failure());
     return true;
   }
 
@@ -567,8 +485,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   void GroupRollingBack() override { EndStepping(); }
   void RollBackFailed() override {
     damaged_ = true;
-    damage_detail_ = "No se pudieron deshacer las escrituras no confirmadas en " + path_ +
-                     "; cierre el archivo para que se restablezca";
+    damage_detail_ = errors_.RollBackFailedDetail();
   }
 
   // The run's end and the count of the records left, committed with the group's last writes.
@@ -589,27 +506,14 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   // The marks not yet written, written before the progress tables are read.
   int WritePendingMarks() {
     const SqliteCode rc = marks_.WritePending();
-    return rc == SqliteCode::kOk ? kNoError : LoseGroup(SqlMessage(rc));
-  }
-
-  // Whether the buffer holds another value than `old_record` in a component of key k.
-  bool KeyDiffers(size_t k, const uint8_t* old_record) const {
-    for (const KeyPart& part : layout_.keys[k].parts) {
-      const FieldDecl& f = layout_.fields[part.field];
-      if (std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0) return true;
-    }
-    return false;
+    return rc == SqliteCode::kOk ? kNoError : LoseGroup(SqlMessage(db_, rc));
   }
 
   // Ends the open group by rolling it back, after a write that cannot stand: each of its
   // writes is lost, and the detail counts them.
   int LoseGroup(const std::string& cause) {
     group_.Abandon();
-    return Done(kFileSystemError, LostWritesDetail(cause));
-  }
-
-  std::string LostWritesDetail(const std::string& cause) const {
-    return errors_.LostWrites(group_.write_count(), cause);
+    return errors_.FailLostWrites(group_.write_count(), cause);
   }
 
   // A record whose bytes do not fit the layout. The position steps past it, so that a walk
@@ -618,44 +522,12 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   int BadRecord(const Row& row) {
     bound_ = row.column;
     current_id_ = 0;
-    return Done(kFileSystemError, "El registro " + std::to_string(row.id) + " de " + path_ +
-                                      " está dañado: tiene " + std::to_string(row.data.size()) +
-                                      " bytes y su estructura pide " + std::to_string(layout_.length));
-  }
-
-  // The journal and sync settings of every open, rather than the library's defaults: the
-  // rollback journal (never WAL, which shared network folders cannot carry), and EXTRA
-  // sync, under which a commit that has returned survives a power cut: the journal is
-  // synced before the file is written, the file before the journal is deleted, and the
-  // folder after that deletion, so that the journal cannot come back and undo the commit.
-  // A file another program switched to WAL is taken back to the journal; while such a
-  // program keeps it open that cannot be done, and the file is refused.
-  int SetDurability() {
-    std::string mode;
-    sqlite3_busy_timeout(db_, kHoldCheckTimeoutMs);
-    SqliteCode rc = SetJournalModeDelete(db_, &mode);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    // Busy is a file in WAL mode that another program has open, or one that another
-    // station keeps locked in a write: the header tells them apart.
-    if (Primary(rc) == SqliteCode::kBusy && WriteVersionOf(env_, path_) != 2) return errors_.Held();
-    if ((rc == SqliteCode::kOk && mode != "delete") || Primary(rc) == SqliteCode::kBusy) {
-      return Done(kAccessDenied, "El archivo " + path_ + " está en modo WAL y otro programa lo tiene abierto; " +
-                                     "ciérrelo y vuelva a intentarlo, pues este archivo solo se usa con el diario " +
-                                     "de reversión");
-    }
-    if (rc == SqliteCode::kOk) rc = Exec(db_, "PRAGMA synchronous=EXTRA");
-    if (rc == SqliteCode::kOk) return kNoError;
-    if (Primary(rc) == SqliteCode::kNotADb || Primary(rc) == SqliteCode::kCorrupt) return FailDamaged(rc);
-    return FailSql(rc);
+    return errors_.BadRecord(row.id, row.data.size(), layout_.length);
   }
 
   int Done(int code, std::string detail = {}) { return errors_.Done(code, std::move(detail)); }
 
-  std::string SqlMessage(SqliteCode rc) const { return db_ != nullptr ? sqlite3_errmsg(db_) : CodeText(rc); }
-
-  int FailDamaged(SqliteCode rc) {
-    return Damaged("El archivo " + path_ + " está dañado o no es un archivo de datos (" + SqlMessage(rc) + ")");
-  }
+  int FailDamaged(SqliteCode rc) { return Damaged(errors_.DamagedDetail(SqlMessage(db_, rc))); }
 
   // From now on every call but Close fails with `detail`: nothing more is read from the
   // file or written into it through this instance.
@@ -666,67 +538,19 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     return Done(kFileSystemError, damage_detail_);
   }
 
-  // The driver's code for a failed SQLite call.
+  // The driver's code for a failed SQLite call. A failure midway through a statement may
+  // have made SQLite roll the open group back, which the instance then hears of.
   int FailSql(SqliteCode rc) {
-    switch (Primary(rc)) {
-      case SqliteCode::kCorrupt:
-      case SqliteCode::kNotADb:
-        return FailDamaged(rc);
-      case SqliteCode::kBusy:
-      case SqliteCode::kLocked:
-        return Done(kFileLocked, "El archivo " + path_ + " está siendo escrito por otra estación");
-      case SqliteCode::kCantOpen:
-      case SqliteCode::kPerm:
-        if (db_ != nullptr && sqlite3_system_errno(db_) != 0) return errors_.FailErrno(sqlite3_system_errno(db_));
-        return Done(kAccessDenied, "Acceso denegado al archivo " + path_);
-      case SqliteCode::kReadOnly:
-        return errors_.FailReadOnly(WriteVersionOf(env_, path_));
-      default:
-        break;
-    }
-    const std::string cause = SqlMessage(rc);  // before ending the statements resets it
-    if (group_.open() && sqlite3_get_autocommit(db_) != 0) {
+    if (MeansDamage(rc)) return FailDamaged(rc);
+    const std::string cause = SqlMessage(db_, rc);  // before ending the statements resets it
+    if (!MeansRefusal(rc) && group_.open() && sqlite3_get_autocommit(db_) != 0) {
       // SQLite rolled the open group back: its earlier writes are lost, say so. A read
       // statement of the group would go on reading, and hold the file's read lock.
       const bool had_writes = group_.writes() && group_.write_count() > 0;
       group_.Lost();
-      if (had_writes) return Done(kFileSystemError, LostWritesDetail(cause));
+      if (had_writes) return errors_.FailLostWrites(group_.write_count(), cause);
     }
-    if (Primary(rc) == SqliteCode::kFull) {
-      return Done(kFileSystemError, "No queda espacio en el disco del archivo " + path_ + " (" + cause + ")");
-    }
-    return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + cause + ")");
-  }
-
-  // The share of Open, waiting up to the recovery time for an opener whose mode excludes
-  // this one to close.
-  int TakeOpenShareWaiting(int mode) {
-    const auto deadline = Clock::now() + std::chrono::seconds(recover_seconds_);
-    int rc;
-    while ((rc = lock_file_->TakeOpenShare(mode)) == kAccessDenied && Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return rc;
-  }
-
-  // The lock file beside the data file, created when missing, never through a link.
-  int OpenLockFile(std::unique_ptr<File>* file) {
-    const std::string lock_path = LockFilePath(path_);
-    int error = 0;
-    if (env_->OpenLockFile(lock_path, file, &error) == kNoError) return kNoError;
-    return errors_.FailBesideFile(error, lock_path);
-  }
-
-  int CheckKeysOrderable() {
-    for (const KeyDecl& key : layout_.keys) {
-      for (const KeyPart& part : key.parts) {
-        if (!IsKeyableType(layout_.fields[part.field].type)) {
-          return Done(kLayoutMismatch, std::string("La clave ") + key.name +
-                                           " usa un campo que no puede ordenarse");
-        }
-      }
-    }
-    return kNoError;
+    return errors_.FailSql(rc, db_ != nullptr ? sqlite3_system_errno(db_) : 0, cause);
   }
 
   // The common checks of an operation on an open file.
@@ -750,21 +574,33 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     return Done(code, std::move(pending_detail_));
   }
 
-  int BuildEmptyFile() {
-    const std::string temporary = path_ + ".nuevo";
-    env_->RemoveFile(temporary);
-    env_->RemoveFile(temporary + "-journal");
-    int system_error = 0;
-    std::string message;
-    if (WriteEmptyFile(temporary, layout_, &system_error, &message) != SqliteCode::kOk) {
-      env_->RemoveFile(temporary);
-      if (system_error != 0) return errors_.FailBesideFile(system_error, temporary);
-      return Done(kFileSystemError, "No se pudo crear el archivo " + path_ + " (" + message + ")");
+  // Open's steps; a failure leaves what was taken for ReleaseHandles.
+  int OpenFile(int mode) {
+    if (int rc = CheckKeysOrderable(layout_, &errors_); rc != kNoError) return rc;
+    if (int rc = env_->CheckReadWrite(path_); rc != kNoError) return errors_.FailCode(rc);
+    if (int rc = OpenLockFile(env_, path_, &errors_, &lock_file_); rc != kNoError) return rc;
+    if (int rc = TakeOpenShareWaiting(*lock_file_, mode, recover_seconds_); rc != kNoError) {
+      return rc == kFileSystemError ? errors_.FailLockFile(*lock_file_) : errors_.OpenInAnotherMode(rc);
     }
-    if (int code = env_->MoveOver(temporary, path_); code != kNoError) {
-      env_->RemoveFile(temporary);
-      return errors_.FailCode(code);
+    if (int rc = OpenConnection(env_, path_, &errors_, &db_); rc != kNoError) return rc;
+    // Reading the layout also rolls back what a crashed writer left half done.
+    std::string difference;
+    SqliteCode rc = CompareLayout(db_, layout_, &difference);
+    if (rc == SqliteCode::kOk && !difference.empty()) return errors_.FailLayout(difference);
+    std::string cut_short;
+    if (rc == SqliteCode::kOk) rc = CheckWholePages(db_, env_, path_, &cut_short);
+    if (!cut_short.empty()) return Done(kFileSystemError, cut_short);
+    if (rc == SqliteCode::kOk) rc = PrepareStatements();
+    if (rc == SqliteCode::kOk) rc = ChooseWriteInPlace(db_, layout_, &writes_in_place_);
+    if (rc != SqliteCode::kOk) {
+      if (Primary(rc) == SqliteCode::kBusy || Primary(rc) == SqliteCode::kIoErr) return errors_.FailSql(rc, db_);
+      // Not a database, or not one of ours.
+      return Done(kFileSystemError, errors_.DamagedDetail(SqlMessage(db_, rc)));
     }
+    key_ = -1;
+    current_id_ = 0;
+    if (int code = env_->IdentityOf(path_, &identity_); code != kNoError) return errors_.FailCode(code);
+    JoinPeers(identity_, this);
     return Done(kNoError);
   }
 
@@ -785,59 +621,29 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     return st_->Changes() == 0 ? errors_.RecordChangedSinceRead() : kNoError;
   }
 
-  // The buffer written over the current record's `data` in place, through SQLite's BLOB
-  // handle: no statement runs, no row with its key columns is rebuilt and no index is looked
-  // at. The row must still hold the data as read. A write that fails may have changed part
-  // of the record (one spread over overflow pages), so its whole group goes back, as for a
+  // The buffer written over the current record's `data` in place (RecordStatements). A write
+  // that fails may have changed part of the record, so its whole group goes back, as for a
   // mark that cannot be written.
   int WriteInPlace() {
-    SqliteCode rc{blob_ == nullptr ? sqlite3_blob_open(db_, "main", "records", "data", current_id_, 1, &blob_)
-                                   : sqlite3_blob_reopen(blob_, current_id_)};
-    if (rc != SqliteCode::kOk) {
-      CloseBlob();
-      return rc == SqliteCode::kError ? errors_.RecordChangedSinceRead() : FailSql(rc);  // ERROR: no such row
-    }
-    stored_.resize(current_data_.size());
-    if (sqlite3_blob_bytes(blob_) != static_cast<int>(stored_.size())) return errors_.RecordChangedSinceRead();
-    rc = SqliteCode{sqlite3_blob_read(blob_, stored_.data(), static_cast<int>(stored_.size()), 0)};
-    if (rc != SqliteCode::kOk) {
-      CloseBlob();
-      return FailSql(rc);
-    }
-    if (stored_ != current_data_) return errors_.RecordChangedSinceRead();
-    if (std::memcmp(record_, stored_.data(), stored_.size()) == 0) return kNoError;  // nothing to write
-    rc = SqliteCode{sqlite3_blob_write(blob_, record_, static_cast<int>(layout_.length), 0)};
-    if (rc == SqliteCode::kOk) return kNoError;
-    const std::string cause = SqlMessage(rc);
-    CloseBlob();
-    return LoseGroup(cause);
-  }
-
-  void CloseBlob() {
-    sqlite3_blob_close(blob_);
-    blob_ = nullptr;
+    bool held = true, torn = false;
+    const SqliteCode rc = st_->WriteInPlace(current_id_, current_data_, &held, &torn);
+    if (torn) return LoseGroup(SqlMessage(db_, rc));
+    if (rc != SqliteCode::kOk) return FailSql(rc);
+    return held ? kNoError : errors_.RecordChangedSinceRead();
   }
 
   // The walk's statement and the BLOB handle are open statements to SQLite: a commit or a
   // rollback needs them ended, and the connection's close needs them gone.
   void EndStepping() {
     walk_.Stop();
-    CloseBlob();
+    if (st_ != nullptr) st_->CloseBlob();
   }
 
-  // 40 when a record other than `own_id` holds `value` on a unique key; an all-blank value
-  // of an optional key is exempt.
+  // 40 when a record other than `own_id` holds `value` on unique key k.
   int CheckUnique(size_t k, const std::string& value, int64_t own_id) {
-    const KeyDecl& key = layout_.keys[k];
-    if ((key.flags & kDup) != 0) return kNoError;
-    if ((key.flags & kOpt) != 0 && IsBlankKeyValue(layout_, key, record_)) return kNoError;
-    int64_t id = 0;
-    const SqliteCode rc = st_->FirstIdInRange(k, value, PrefixEnd(value, column_lengths_[k]), &id);
-    if (rc == SqliteCode::kRow && id != own_id) {
-      return Done(kDuplicateKey, std::string("Ya existe un registro con ese valor de ") + key.name +
-                                     " en " + path_);
-    }
-    return rc == SqliteCode::kRow || rc == SqliteCode::kDone ? kNoError : FailSql(rc);
+    bool taken = false;
+    if (SqliteCode rc = st_->FindDuplicate(k, value, own_id, &taken); rc != SqliteCode::kOk) return FailSql(rc);
+    return taken ? errors_.DuplicateKey(layout_.keys[k].name) : kNoError;
   }
 
   WalkPosition Position() const {
@@ -876,35 +682,43 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     return kNoError;
   }
 
-  // A write group holds the file's reserved lock: nobody else writes until it commits. The
-  // largest id is read at its start, for the ids of the records it adds.
+  // A write group holds the file's reserved lock: nobody else writes until it commits. Once
+  // a cascade's transaction is lost, no write goes into a group of its own until the
+  // transaction ends: it would commit part of the cascade alone.
   int BeginWrite() {
+    if (transaction_ != 0 && !TransactionHeld()) return errors_.TransactionLost();
     if (group_.writes()) return kNoError;
     if (group_.open() && group_.Commit() != SqliteCode::kOk) return FailSql(SqliteCode::kError);
     EndPeerGroups(identity_, this);
     if (SqliteCode rc = group_.BeginWrite(); rc != SqliteCode::kOk) return FailSql(rc);
-    if (SqliteCode rc = ReadNextId(); rc != SqliteCode::kOk) {
-      group_.RollBack();
-      return FailSql(rc);
+    return ReadNextId();
+  }
+
+  // The largest id, read at a write group's start for the ids of the records it adds. When
+  // it cannot be read the group is given up, after SQLite's cause is taken: the rollback
+  // replaces it.
+  int ReadNextId() {
+    int64_t largest = 0;
+    if (SqliteCode rc = st_->MaxId(&largest); rc != SqliteCode::kRow) {
+      const int code = FailSql(rc);
+      if (group_.open()) group_.RollBack();
+      return code;
     }
+    next_id_ = largest + 1;
     return kNoError;
   }
 
-  SqliteCode ReadNextId() {
-    int64_t largest = 0;
-    const SqliteCode rc = st_->MaxId(&largest);
-    next_id_ = largest + 1;
-    return rc == SqliteCode::kRow ? SqliteCode::kOk : rc;
-  }
+  // The open group is the cascade's transaction (group serials start at 1).
+  bool TransactionHeld() const { return group_.open() && group_.serial() == transaction_; }
 
   // Ends the group of the call that succeeded once it is due; code 0 unless the group's
   // writes were lost.
   int Succeeded() {
-    if (group_.open() && !in_transaction_ && group_.Due()) {
+    if (group_.open() && !TransactionHeld() && group_.Due()) {
       const bool writes = group_.writes();
       const SqliteCode rc = group_.Commit();
       if (rc != SqliteCode::kOk && !group_.open() && writes) {
-        return Done(kFileSystemError, LostWritesDetail(group_.failure()));
+        return errors_.FailLostWrites(group_.write_count(), group_.failure());
       }
     }
     return Done(kNoError);
@@ -924,7 +738,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
     whole_locked_ = false;
     damaged_ = false;
     read_failed_ = false;
-    in_transaction_ = false;
+    transaction_ = 0;
     current_id_ = 0;
     key_ = -1;
   }
@@ -932,7 +746,6 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   const RecordLayout& layout_;
   uint8_t* const record_;
   const std::vector<uint8_t*> memos_;
-  std::vector<size_t> column_lengths_;  // per key: value bytes + 8 id bytes
 
   Env* const env_;
   sqlite3* db_ = nullptr;
@@ -948,7 +761,7 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   int pending_error_ = kNoError;  // a background commit that failed, told by the next call
   std::string pending_detail_;
 
-  bool in_transaction_ = false;  // the open group is a cascade's transaction (BeginTransaction)
+  uint64_t transaction_ = 0;  // the serial of a cascade's transaction's group (BeginTransaction); 0: none
   int64_t next_id_ = 0;          // the id of the next record added in the write group
 
   int key_ = -1;          // the key of the position, -1 before the first Set
@@ -962,8 +775,6 @@ class KeyedFile::Impl final : public CommitGroupOwner, public GroupHooks {
   int64_t key_writes_ = 0;  // of them, those that changed a key column
 
   bool writes_in_place_ = false;  // WriteInPlace serves a rewrite that keeps the keys
-  sqlite3_blob* blob_ = nullptr;
-  std::string stored_;            // the row's data, read back before it is written over
 };
 
 KeyedFile::KeyedFile(const RecordLayout& layout, uint8_t* record, std::span<uint8_t* const> memos,

@@ -1,28 +1,46 @@
-// What opening a keyed file checks of it, beside its layout (stored_layout.h), and what
-// its integrity check reads; and the build of a new empty file. SQLite's side only: the
-// instance turns a failure into the driver's code and the user's sentence.
+// What opening a keyed file takes and checks of it, beside its layout (stored_layout.h):
+// its lock file and share, the connection and its journal, whole pages, the choice of
+// writing in place; what its integrity check reads; and the build of a new empty file.
+// The functions that return the driver's code leave its sentence in the instance's
+// ErrorReport; those that return SQLite's leave that to the instance.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/files/env.h"
+#include "platform/files/keyed_file_errors.h"
 #include "platform/files/layout.h"
 #include "platform/files/sqlite_code.h"
 
 namespace files {
 
-// The page cache of an open file, in KiB (a negative cache_size counts KiB). A write group
-// of about 100 ms rewrites some tens of MB of pages; with SQLite's default 2 MB the cache
-// spills dirty pages to the file in mid-group, with an extra sync of the journal each time.
-// Pages are taken as they are used, so a file that is only looked up costs little.
-inline constexpr char kCacheSizePragma[] = "PRAGMA cache_size = -65536";
+// How long a write waits for another station's commit before it gives up with 32.
+inline constexpr int kBusyTimeoutMs = 10000;
+// How long the check for a station that holds the file waits: far longer than any commit,
+// far shorter than a write that would wait behind a station that keeps the file.
+inline constexpr int kHoldCheckTimeoutMs = 2000;
 
 std::string LockFilePath(const std::string& path);
 // The folder of `path`, with its separator ("." for a bare name).
 std::string FolderOf(const std::string& path);
+
+// Every key component must be of a type that key_encoding.h orders.
+int CheckKeysOrderable(const RecordLayout& layout, ErrorReport* errors);
+// The lock file beside the data file at `path`, created when missing, never through a link.
+int OpenLockFile(Env* env, const std::string& path, ErrorReport* errors, std::unique_ptr<File>* file);
+// The share of Open (its mode), waiting up to `seconds` for an opener whose mode excludes
+// this one to close: the lock file's code, with no sentence.
+int TakeOpenShareWaiting(File& lock_file, int mode, int seconds);
+// The connection to the file at `path`, set up for every open: its busy timeout, the
+// rollback journal and the syncs that make a commit durable, the page cache. On failure
+// *db may hold a connection for the caller to close.
+int OpenConnection(Env* env, const std::string& path, ErrorReport* errors, sqlite3** db);
+// A new empty file for `layout` at `path`, written beside it and moved over it.
+int BuildEmptyFile(Env* env, const std::string& path, const RecordLayout& layout, ErrorReport* errors);
 
 // Byte 18 of the file's header, the format version a writer must know: 1 for the rollback
 // journal, 2 for WAL; SQLite only reads a file with a larger one. -1 when it cannot be read.
@@ -49,10 +67,5 @@ SqliteCode ChooseWriteInPlace(sqlite3* db, const RecordLayout& layout, bool* in_
 SqliteCode QuickCheck(sqlite3* db, std::string* finding);
 // The first index whose entries are not as many as the table's rows, into *finding.
 SqliteCode CountIndexEntries(sqlite3* db, const RecordLayout& layout, std::string* finding);
-
-// A new empty file for `layout` at `path`. On failure *system_error is the system's error
-// (0 when there is none) and *message SQLite's account.
-SqliteCode WriteEmptyFile(const std::string& path, const RecordLayout& layout, int* system_error,
-                          std::string* message);
 
 }  // namespace files

@@ -64,6 +64,16 @@ void WriteNumber(const FieldDecl& field, uint8_t* record, int64_t value) {
 
 bool IsText(FieldType type) { return type == FieldType::CString || type == FieldType::String; }
 
+RecordStatements::RecordStatements(sqlite3* db, const RecordLayout& layout, const uint8_t* record,
+                                   const std::vector<uint8_t*>& memos)
+    : db_(db), layout_(layout), record_(record), memos_(memos) {
+  for (const KeyDecl& key : layout_.keys) {
+    size_t length = 8;
+    for (const KeyPart& part : key.parts) length += layout_.fields[part.field].size;
+    column_lengths_.push_back(length);
+  }
+}
+
 SqliteCode RecordStatements::Prepare() {
   std::string memo_columns;
   for (size_t m = 1; m <= layout_.memos.size(); ++m) memo_columns += ", memo" + std::to_string(m);
@@ -113,8 +123,9 @@ SqliteCode RecordStatements::PrepareUpdate(uint64_t changed, Statement** out) {
   return s.Prepare(db_, sql + " WHERE id = ?2 AND data = ?3");
 }
 
-SqliteCode RecordStatements::FirstInRange(size_t k, const std::string& value, const std::string& end, Row* row) {
+SqliteCode RecordStatements::FirstWithValue(size_t k, const std::string& value, Row* row) {
   Statement& s = first_in_range_[k];
+  const std::string end = RangeEnd(k, value);
   s.Bind(1, value);
   s.Bind(2, end);
   const SqliteCode rc = s.Step();
@@ -123,15 +134,28 @@ SqliteCode RecordStatements::FirstInRange(size_t k, const std::string& value, co
   return rc;
 }
 
-SqliteCode RecordStatements::FirstIdInRange(size_t k, const std::string& value, const std::string& end,
-                                            int64_t* id) {
+bool RecordStatements::KeyChanged(size_t k, const std::string& as_read) const {
+  const auto* old_record = reinterpret_cast<const uint8_t*>(as_read.data());
+  for (const KeyPart& part : layout_.keys[k].parts) {
+    const FieldDecl& f = layout_.fields[part.field];
+    if (std::memcmp(old_record + f.offset, record_ + f.offset, f.size) != 0) return true;
+  }
+  return false;
+}
+
+SqliteCode RecordStatements::FindDuplicate(size_t k, const std::string& value, int64_t own_id, bool* taken) {
+  *taken = false;
+  const KeyDecl& key = layout_.keys[k];
+  if ((key.flags & kDup) != 0) return SqliteCode::kOk;
+  if ((key.flags & kOpt) != 0 && IsBlankKeyValue(layout_, key, record_)) return SqliteCode::kOk;
   Statement& s = first_in_range_[k];
+  const std::string end = RangeEnd(k, value);
   s.Bind(1, value);
   s.Bind(2, end);
   const SqliteCode rc = s.Step();
-  *id = rc == SqliteCode::kRow ? s.Int(0) : 0;
+  *taken = rc == SqliteCode::kRow && s.Int(0) != own_id;
   s.Reset();
-  return rc;
+  return rc == SqliteCode::kRow || rc == SqliteCode::kDone ? SqliteCode::kOk : rc;
 }
 
 SqliteCode RecordStatements::MaxId(int64_t* id) {
@@ -184,6 +208,38 @@ SqliteCode RecordStatements::Remove(int64_t id, const std::string& as_read) {
   const SqliteCode rc = s.Step();
   s.Reset();
   return rc;
+}
+
+SqliteCode RecordStatements::WriteInPlace(int64_t id, const std::string& as_read, bool* held, bool* torn) {
+  *held = true;
+  *torn = false;
+  SqliteCode rc{blob_ == nullptr ? sqlite3_blob_open(db_, "main", "records", "data", id, 1, &blob_)
+                                 : sqlite3_blob_reopen(blob_, id)};
+  if (rc != SqliteCode::kOk) {
+    CloseBlob();
+    *held = rc != SqliteCode::kError;  // ERROR: no such row
+    return *held ? rc : SqliteCode::kOk;
+  }
+  stored_.resize(as_read.size());
+  if (sqlite3_blob_bytes(blob_) != static_cast<int>(stored_.size())) {
+    *held = false;
+    return SqliteCode::kOk;
+  }
+  rc = SqliteCode{sqlite3_blob_read(blob_, stored_.data(), static_cast<int>(stored_.size()), 0)};
+  if (rc != SqliteCode::kOk) {
+    CloseBlob();
+    return rc;
+  }
+  *held = stored_ == as_read;
+  if (!*held || std::memcmp(record_, stored_.data(), stored_.size()) == 0) return SqliteCode::kOk;  // nothing to write
+  rc = SqliteCode{sqlite3_blob_write(blob_, record_, static_cast<int>(layout_.length), 0)};
+  *torn = rc != SqliteCode::kOk;
+  return rc;
+}
+
+void RecordStatements::CloseBlob() {
+  sqlite3_blob_close(blob_);
+  blob_ = nullptr;
 }
 
 int RecordStatements::BindMemos(Statement& s, int index) const {

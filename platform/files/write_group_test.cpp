@@ -111,5 +111,57 @@ TEST_F(WriteGroupFaultsTest, AStationHoldingTheFileIsFoundInOneAttempt) {
   }
 }
 
+
+// A write that fails inside a cascade's transaction makes SQLite roll the whole transaction
+// back. A read after it opens a group of its own, which is not the transaction: its commit
+// reports the writes lost, and a write before then is refused rather than committed alone.
+TEST_F(WriteGroupFaultsTest, ATransactionThatSqliteRollsBackIsReportedLost) {
+  const std::string lost = "Se perdieron las escrituras de la transacción en " + path_;
+  test::FaultVfs vfs;
+  Table t;
+  ASSERT_EQ(t.file.Open(path_), 0);
+  ASSERT_EQ(t.file.BeginTransaction(), 0) << t.file.Detail();
+  t.file.SetStart(test::kCode);
+  ASSERT_EQ(t.file.Next(), 0);
+  ++t.Amount();
+  ASSERT_EQ(t.file.Put(), 0) << t.file.Detail();
+  ASSERT_EQ(t.file.Next(), 0);
+  vfs.Fail(path_ + "-journal", test::FaultVfs::Fault::kWriteError);
+  std::memset(t.record + 15, 'z', 8);  // the city, a key: the UPDATE writes index pages
+  EXPECT_EQ(t.file.Put(), kFileSystemError);
+  vfs.Clear();
+  t.Clear();
+  t.SetCode(3);
+  ASSERT_EQ(t.file.Get(test::kCode), 0) << t.file.Detail();
+  ++t.Amount();
+  EXPECT_EQ(t.file.Put(), kFileSystemError);
+  EXPECT_EQ(t.file.Detail(), lost);
+  EXPECT_EQ(t.file.CommitTransaction(), kFileSystemError);
+  EXPECT_EQ(t.file.Detail(), lost);
+  EXPECT_EQ(t.file.Put(), 0) << t.file.Detail();  // the transaction is over
+  EXPECT_EQ(t.file.Close(), 0);
+  EXPECT_EQ(Amounts(), (std::vector<int>{0, 0, 1, 0, 0}));
+}
+
+// A read that fails as a write group starts (for the largest id) names SQLite's cause, as
+// it stood before the group's rollback replaced it.
+TEST_F(WriteGroupFaultsTest, AFailedStartOfAWriteGroupNamesItsCause) {
+  bool start_failed = false;
+  for (int nth = 1; nth <= 4; ++nth) {
+    SCOPED_TRACE(nth);
+    test::FaultVfs vfs;
+    Table t;
+    ASSERT_EQ(t.file.Open(path_), 0);
+    vfs.FailNth(path_, test::FaultVfs::Fault::kReadError, nth);
+    t.Fill(6, "r6");
+    if (t.file.Add() == kNoError) continue;
+    start_failed = true;
+    EXPECT_EQ(t.file.Detail(), "Error de sistema de archivos en " + path_ + " (disk I/O error)");
+    vfs.Clear();
+    EXPECT_EQ(t.file.Close(), 0);
+  }
+  EXPECT_TRUE(start_failed);
+}
+
 }  // namespace
 }  // namespace files
