@@ -26,6 +26,17 @@ bool MeansRefusal(SqliteCode rc) {
 
 std::string SqlMessage(sqlite3* db, SqliteCode rc) { return db != nullptr ? sqlite3_errmsg(db) : CodeText(rc); }
 
+namespace {
+
+// The sentence of a failure on `file`, with the system's or SQLite's account of it when
+// there is one.
+std::string FileSystemFault(const std::string& file, const std::string& cause) {
+  const std::string sentence = "Error de sistema de archivos en " + file;
+  return cause.empty() ? sentence : sentence + " (" + cause + ")";
+}
+
+}  // namespace
+
 int ErrorReport::Done(int code, std::string detail) {
   code_ = code;
   detail_ = std::move(detail);
@@ -38,8 +49,7 @@ int ErrorReport::FailCode(int code, const std::string& system_text) {
     case kPathNotFound: return Done(code, "No existe la carpeta del archivo " + path_);
     case kAccessDenied: return Done(code, "Acceso denegado al archivo " + path_);
     default:
-      return Done(code, "Error de sistema de archivos en " + path_ +
-                            (system_text.empty() ? std::string() : " (" + system_text + ")"));
+      return Done(code, FileSystemFault(path_, system_text));
   }
 }
 
@@ -61,14 +71,12 @@ int ErrorReport::FailBesideFile(int error, const std::string& file) {
       }
       return Done(kAccessDenied, "Acceso denegado al archivo " + file);
     default:
-      return Done(kFileSystemError, "Error de sistema de archivos en " + file + " (" +
-                                        SystemErrorText(error) + ")");
+      return Done(kFileSystemError, FileSystemFault(file, SystemErrorText(error)));
   }
 }
 
 int ErrorReport::FailLockFile(const File& lock_file) {
-  return Done(kFileSystemError, "Error de sistema de archivos en " + LockFilePath(path_) + " (" +
-                                    SystemErrorText(lock_file.SystemError()) + ")");
+  return Done(kFileSystemError, FileSystemFault(LockFilePath(path_), SystemErrorText(lock_file.SystemError())));
 }
 
 int ErrorReport::FailSql(SqliteCode rc, int system_error, const std::string& cause) {
@@ -88,7 +96,7 @@ int ErrorReport::FailSql(SqliteCode rc, int system_error, const std::string& cau
     case SqliteCode::kFull:
       return Done(kFileSystemError, "No queda espacio en el disco del archivo " + path_ + " (" + cause + ")");
     default:
-      return Done(kFileSystemError, "Error de sistema de archivos en " + path_ + " (" + cause + ")");
+      return Done(kFileSystemError, FileSystemFault(path_, cause));
   }
 }
 
@@ -160,7 +168,7 @@ int ErrorReport::TransactionLost() {
 
 std::string ErrorReport::LostWrites(int64_t writes, const std::string& cause) const {
   const std::string error = "error de sistema de archivos en " + path_ + ": " + cause;
-  if (writes == 0) return "Error de sistema de archivos en " + path_ + " (" + cause + ")";
+  if (writes == 0) return FileSystemFault(path_, cause);
   if (writes == 1) {
     return "Se perdió 1 escritura aún no confirmada: ese registro volvió a su valor anterior (" + error + ")";
   }

@@ -2,12 +2,26 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
 #include "platform/runtime/paths.h"
 
 namespace runtime::test {
+
+// A name drawn at random, taken only by the process that creates the folder: creating a
+// folder that exists fails on both platforms.
+TestFolder::TestFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = std::filesystem::temp_directory_path() / ("dinarvex-test-" + std::to_string(random() % 1000000000));
+    std::error_code error;
+    if (std::filesystem::create_directory(path_, error)) return;
+  }
+  throw std::runtime_error("no temporary folder");
+}
 
 TestFolder::~TestFolder() {
   std::error_code ignored;

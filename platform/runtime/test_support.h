@@ -14,7 +14,7 @@ namespace runtime::test {
 // folder of a process from being removed.
 class TestFolder {
  public:
-  TestFolder();  // test_support_posix.cpp, test_support_windows.cpp
+  TestFolder();
   ~TestFolder();
   TestFolder(const TestFolder&) = delete;
   TestFolder& operator=(const TestFolder&) = delete;

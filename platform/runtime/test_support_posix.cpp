@@ -6,17 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <stdexcept>
-
 extern char** environ;
 
 namespace runtime::test {
-
-TestFolder::TestFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dinarvex-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  path_ = pattern;
-}
 
 void SetEnvironment(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
 

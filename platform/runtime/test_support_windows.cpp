@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <random>
-#include <stdexcept>
 
 #include "platform/runtime/wide_text_windows.h"
 
@@ -33,16 +31,6 @@ std::wstring Quoted(const std::wstring& argument) {
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
-
-TestFolder::TestFolder() {
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = std::filesystem::temp_directory_path() / ("dinarvex-test-" + std::to_string(random() % 1000000000));
-    std::error_code error;
-    if (std::filesystem::create_directory(path_, error)) return;
-  }
-  throw std::runtime_error("no temporary folder");
-}
 
 void SetEnvironment(const std::string& name, const std::string& value) {
   _wputenv_s(Utf8ToWide(name).c_str(), Utf8ToWide(value).c_str());
